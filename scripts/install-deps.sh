@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test and benchmark.
+# Safe to run again; it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git ca-certificates
+  g++ clang libclang-rt-14-dev llvm
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libssl-dev openssl
+  libcurl4-openssl-dev
+  duktape-dev
+  libxerces-c-dev libxalan-c-dev libxml-security-c-dev
+  xmlsec1 qpdf poppler-utils
+  time coreutils python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

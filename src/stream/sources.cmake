@@ -1,0 +1,2 @@
+target_sources(q2_stream PRIVATE
+)
