@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "stream/FileDescriptor.h"
+
 namespace stream {
 
 // A file opened for binary reading. Opening failure raises FileStreamException
@@ -15,8 +17,8 @@ public:
     ~FileInputStream();
     FileInputStream(const FileInputStream&) = delete;
     FileInputStream& operator=(const FileInputStream&) = delete;
-    FileInputStream(FileInputStream&& other) noexcept;
-    FileInputStream& operator=(FileInputStream&& other) noexcept;
+    FileInputStream(FileInputStream&& other) noexcept = default;
+    FileInputStream& operator=(FileInputStream&& other) noexcept = default;
 
     const std::string& path() const noexcept { return path_; }
     uint64_t size() const;
@@ -27,11 +29,11 @@ public:
     void seek(uint64_t position);
     uint64_t tell() const;
     void close() noexcept;
-    bool isOpen() const noexcept { return fd_ >= 0; }
+    bool isOpen() const noexcept { return fd_.valid(); }
 
 private:
     std::string path_;
-    int fd_ = -1;
+    FileDescriptor fd_;
 };
 
 } // namespace stream

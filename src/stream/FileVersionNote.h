@@ -29,7 +29,7 @@ inline constexpr uint32_t kFileVersionNoteType = 1;
 } // namespace stream
 
 #define QUILLION_FILE_VERSION_NOTE(major, minor, build, revision)                                  \
-    extern "C" {                                                                                   \
+    namespace {                                                                                    \
     __attribute__((used, section(".note.quillion.version"), aligned(4)))                           \
     const ::stream::FileVersionNoteLayout quillion_file_version_note = {                           \
         9,                                                                                         \

@@ -8,5 +8,25 @@ target_sources(q2_stream PRIVATE
     exceptions/TokenizerException.cpp
     exceptions/UtilStreamException.cpp
     exceptions/Win32ErrorException.cpp
+    Base64.cpp
+    ByteBuffer.cpp
+    ConsoleLogOutput.cpp
+    ElfVersionNote.cpp
+    FileDescriptor.cpp
+    FileInputStream.cpp
+    FileLogOutput.cpp
+    FileOutputStream.cpp
+    HexBin.cpp
+    Log.cpp
+    LogLevel.cpp
+    LogOutputHolder.cpp
+    LogTimestamp.cpp
+    Properties.cpp
+    RawCodecs.cpp
+    SocketLogOutput.cpp
+    StringUtil.cpp
+    System.cpp
     SystemMessage.cpp
+    Tokenizer.cpp
+    WholeFile.cpp
 )

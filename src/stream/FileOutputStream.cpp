@@ -1,0 +1,54 @@
+#include "stream/FileOutputStream.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "stream/exceptions/FileStreamException.h"
+
+namespace stream {
+
+namespace {
+
+exceptions::FileStreamException writeError(const std::string& path) {
+    return exceptions::FileStreamException("Can't write file " + path);
+}
+
+} // namespace
+
+FileOutputStream::FileOutputStream(const std::string& path) : path_(path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        throw exceptions::FileStreamException::cannotWrite(path);
+    }
+    fd_ = FileDescriptor(fd);
+}
+
+FileOutputStream::~FileOutputStream() = default;
+
+void FileOutputStream::write(const unsigned char* bytes, size_t n) {
+    if (!fd_.valid() || !writeFully(fd_.get(), bytes, n)) {
+        throw writeError(path_);
+    }
+}
+
+void FileOutputStream::write(std::string_view text) {
+    write(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
+
+void FileOutputStream::flush() {
+    if (!fd_.valid()) {
+        throw writeError(path_);
+    }
+}
+
+void FileOutputStream::close() {
+    if (fd_.valid() && fd_.reset() != 0) {
+        throw writeError(path_);
+    }
+}
+
+} // namespace stream

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace stream {
+
+// A destination of log lines. Calls are serialised by LogOutputHolder.
+class LogOutput {
+public:
+    virtual ~LogOutput() = default;
+    // Writes one line (without its line end); failures are ignored.
+    virtual void write(std::string_view line) = 0;
+    // mode 1 = start a new file, 0 = append.
+    virtual void open(const std::string& path, int mode) = 0;
+    virtual void close() = 0;
+    // Pushes buffered lines out; failures are ignored.
+    virtual void flush() {}
+};
+
+} // namespace stream

@@ -1,0 +1,49 @@
+#include "stream/LogOutputHolder.h"
+
+namespace stream {
+
+void LogOutputHolder::open(std::unique_ptr<LogOutput> target, const std::string& path, int mode) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (opened_ && target_) {
+        target_->close();
+    }
+    opened_ = false;
+    target_ = std::move(target);
+    if (target_) {
+        target_->open(path, mode);
+        opened_ = true;
+    }
+}
+
+void LogOutputHolder::write(std::string_view line) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (opened_ && target_) {
+        target_->write(line);
+    }
+}
+
+void LogOutputHolder::flush() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (opened_ && target_) {
+        target_->flush();
+    }
+}
+
+void LogOutputHolder::close(std::string_view last) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!opened_ || !target_) {
+        return;
+    }
+    if (!last.empty()) {
+        target_->write(last);
+    }
+    target_->close();
+    opened_ = false;
+}
+
+bool LogOutputHolder::isOpen() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return opened_;
+}
+
+} // namespace stream
