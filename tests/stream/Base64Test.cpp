@@ -1,0 +1,149 @@
+#include "stream/Base64.h"
+
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "stream/exceptions/StreamException.h"
+
+using stream::Base64;
+
+namespace {
+
+// Bit-by-bit reference encoder, independent of the table-driven one.
+std::string referenceEncode(const std::string& bytes) {
+    static const char* alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (unsigned char c : bytes) {
+        bits = (bits << 8) | c;
+        count += 8;
+        while (count >= 6) {
+            out.push_back(alphabet[(bits >> (count - 6)) & 63]);
+            count -= 6;
+        }
+    }
+    if (count > 0) {
+        out.push_back(alphabet[(bits << (6 - count)) & 63]);
+    }
+    while (out.size() % 4 != 0) {
+        out.push_back('=');
+    }
+    return out;
+}
+
+std::string randomBytes(std::mt19937& rng, size_t n) {
+    std::string bytes(n, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(rng() & 0xFF);
+    }
+    return bytes;
+}
+
+// Feeds text in pieces of the given sizes (cycled) and concatenates every output.
+std::string streamed(int mode, const std::string& input, const std::vector<size_t>& pieces) {
+    Base64 codec(mode);
+    std::string out;
+    size_t at = 0;
+    for (size_t i = 0; at < input.size(); ++i) {
+        size_t n = std::min(pieces[i % pieces.size()], input.size() - at);
+        out += codec.update(input.substr(at, n));
+        at += n;
+    }
+    out += codec.finish();
+    return out;
+}
+
+} // namespace
+
+TEST(Base64, EncodesWholeGroupsInUpdateAndPadsInFinish) {
+    Base64 encoder(Base64::ENCODE, 4096);
+    EXPECT_EQ(encoder.update("abc"), "YWJj");
+    EXPECT_EQ(encoder.finish(), "");
+
+    Base64 one(Base64::ENCODE);
+    EXPECT_EQ(one.update("a"), "");
+    EXPECT_EQ(one.finish(), "YQ==");
+
+    Base64 split(Base64::ENCODE);
+    EXPECT_EQ(split.update("a"), "");
+    EXPECT_EQ(split.update("b"), "");
+    EXPECT_EQ(split.finish(), "YWI=");
+}
+
+TEST(Base64, FinishResetsTheEncoder) {
+    Base64 encoder(Base64::ENCODE);
+    EXPECT_EQ(encoder.update("ab"), "");
+    EXPECT_EQ(encoder.finish(), "YWI=");
+    EXPECT_EQ(encoder.finish(), "");
+    EXPECT_EQ(encoder.update("abcd"), "YWJj");
+    EXPECT_EQ(encoder.finish(), "ZA==");
+}
+
+TEST(Base64, DecoderSkipsCharactersOutsideTheAlphabet) {
+    Base64 decoder(Base64::DECODE);
+    EXPECT_EQ(decoder.update("YW\r\nJj") + decoder.finish(), "abc");
+
+    Base64 single(Base64::DECODE);
+    EXPECT_EQ(single.update("Y"), "");
+    EXPECT_EQ(single.finish(), "");
+
+    EXPECT_EQ(Base64::decode("YQ=="), "a");
+    EXPECT_EQ(Base64::decode("YWI="), "ab");
+    EXPECT_EQ(Base64::decode("Y W I"), "ab");  // three pending characters give two bytes
+    EXPECT_EQ(Base64::decode("=Y=Q=\t"), "a"); // "=" skipped wherever it is
+    EXPECT_EQ(Base64::decode(std::string("\0\xFF*", 3)), ""); // no error for any input
+}
+
+TEST(Base64, DecoderKeepsPendingCharactersAcrossUpdates) {
+    Base64 decoder(Base64::DECODE);
+    EXPECT_EQ(decoder.update("YW"), "");
+    EXPECT_EQ(decoder.update("Jj"), "abc");
+    EXPECT_EQ(decoder.update("Y"), "");
+    EXPECT_EQ(decoder.update("Q"), "");
+    EXPECT_EQ(decoder.finish(), "a");
+}
+
+TEST(Base64, RejectsAZeroBufferLength) {
+    try {
+        Base64 codec(Base64::ENCODE, 0);
+        FAIL() << "no exception";
+    } catch (const stream::exceptions::StreamException& e) {
+        EXPECT_STREQ(e.what(), "Invalid buffer length(0). Must be a positive value.");
+        EXPECT_EQ(e.code(), -1);
+    }
+    EXPECT_THROW(Base64(7), stream::exceptions::StreamException);
+}
+
+TEST(Base64, RandomRoundTripsMatchTheReferenceForEverySplit) {
+    std::mt19937 rng(1234);
+    for (size_t n : {0, 1, 2, 3, 4, 5, 17, 100, 1000, 4095, 4096, 4097, 65537}) {
+        std::string bytes = randomBytes(rng, n);
+        std::string expected = referenceEncode(bytes);
+        EXPECT_EQ(Base64::encode(bytes), expected) << n;
+        EXPECT_EQ(streamed(Base64::ENCODE, bytes, {1}), expected) << n;
+        EXPECT_EQ(streamed(Base64::ENCODE, bytes, {2, 5, 7}), expected) << n;
+        EXPECT_EQ(streamed(Base64::ENCODE, bytes, {4096}), expected) << n;
+        EXPECT_EQ(Base64::decode(expected), bytes) << n;
+        EXPECT_EQ(streamed(Base64::DECODE, expected, {1}), bytes) << n;
+        EXPECT_EQ(streamed(Base64::DECODE, expected, {3, 1, 6}), bytes) << n;
+
+        // Line breaks every 76 characters, as MIME writes it, decode to the same bytes.
+        std::string wrapped;
+        for (size_t i = 0; i < expected.size(); i += 76) {
+            wrapped += expected.substr(i, 76) + "\r\n";
+        }
+        EXPECT_EQ(streamed(Base64::DECODE, wrapped, {13}), bytes) << n;
+    }
+}
+
+TEST(Base64, AppendingOverloadsAddToTheCallersOutput) {
+    Base64 encoder(Base64::ENCODE);
+    std::string out = "prefix:";
+    const unsigned char bytes[] = {'a', 'b', 'c', 'd'};
+    encoder.update(bytes, 4, out);
+    encoder.finish(out);
+    EXPECT_EQ(out, "prefix:YWJjZA==");
+}
