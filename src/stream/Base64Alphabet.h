@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace stream::base64 {
@@ -30,32 +31,47 @@ inline constexpr std::array<uint16_t, 4096> kPairs = [] {
 }();
 
 // Encodes n / 3 whole groups of src into dst (4 characters per group); returns the number of
-// characters written.
-inline size_t encodeGroups(const unsigned char* src, size_t n, char* dst) {
+// characters written. CharT is char or char16_t (text written straight into UTF-16 storage).
+template <typename CharT>
+inline size_t encodeGroups(const unsigned char* src, size_t n, CharT* dst) {
     size_t groups = n / 3;
-    char* out = dst;
+    CharT* out = dst;
     for (size_t g = 0; g < groups; ++g, src += 3, out += 4) {
         uint32_t v = (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | uint32_t(src[2]);
         uint16_t hi = kPairs[v >> 12];
         uint16_t lo = kPairs[v & 0xFFF];
-        out[0] = static_cast<char>(hi >> 8);
-        out[1] = static_cast<char>(hi & 0xFF);
-        out[2] = static_cast<char>(lo >> 8);
-        out[3] = static_cast<char>(lo & 0xFF);
+        out[0] = static_cast<CharT>(hi >> 8);
+        out[1] = static_cast<CharT>(hi & 0xFF);
+        out[2] = static_cast<CharT>(lo >> 8);
+        out[3] = static_cast<CharT>(lo & 0xFF);
     }
     return groups * 4;
 }
 
 // Encodes the last 1 or 2 bytes with "=" padding into 4 characters.
-inline void encodeTail(const unsigned char* src, size_t n, char* dst) {
+template <typename CharT> inline void encodeTail(const unsigned char* src, size_t n, CharT* dst) {
     uint32_t v = uint32_t(src[0]) << 16;
     if (n > 1) {
         v |= uint32_t(src[1]) << 8;
     }
-    dst[0] = kAlphabet[(v >> 18) & 63];
-    dst[1] = kAlphabet[(v >> 12) & 63];
-    dst[2] = n > 1 ? kAlphabet[(v >> 6) & 63] : '=';
-    dst[3] = '=';
+    dst[0] = static_cast<CharT>(kAlphabet[(v >> 18) & 63]);
+    dst[1] = static_cast<CharT>(kAlphabet[(v >> 12) & 63]);
+    dst[2] = static_cast<CharT>(n > 1 ? kAlphabet[(v >> 6) & 63] : '=');
+    dst[3] = static_cast<CharT>('=');
+}
+
+// The whole one-shot encoding of n bytes (padding included); returns its length. A null dst
+// only computes the length.
+template <typename CharT> inline size_t encodeAll(CharT* dst, const unsigned char* src, size_t n) {
+    size_t length = (n + 2) / 3 * 4;
+    if (dst == nullptr) {
+        return length;
+    }
+    size_t written = encodeGroups(src, n, dst);
+    if (n % 3 != 0) {
+        encodeTail(src + n - n % 3, n % 3, dst + written);
+    }
+    return length;
 }
 
 } // namespace stream::base64

@@ -51,7 +51,10 @@ void FileLogOutput::open(const std::string& path, int mode) {
         return;
     }
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+    // Only a regular file of this user with no other name: a FIFO, a device, someone else's
+    // file or a hard link planted at the path is never written.
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        info.st_nlink != 1) {
         return;
     }
     int flags = ::fcntl(file.get(), F_GETFL);

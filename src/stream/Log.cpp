@@ -49,8 +49,13 @@ Log::~Log() {
 }
 
 Log& Log::instance() {
-    static Log log;
-    return log;
+    // Never destroyed: a caller that logs late (another static object's destructor) finds a
+    // closed log, not a destroyed one. The closer writes the footer at exit or unload.
+    static Log* const log = new Log();
+    static const struct Closer {
+        ~Closer() { log->close(); }
+    } closer;
+    return *log;
 }
 
 void Log::open(const std::string& path, const std::string& modulePath, uint32_t mask) {

@@ -9,15 +9,11 @@
 namespace stream {
 
 size_t base64EncodeRaw(char* dst, const unsigned char* src, size_t n) {
-    size_t length = (n + 2) / 3 * 4;
-    if (dst == nullptr) {
-        return length;
-    }
-    size_t written = base64::encodeGroups(src, n, dst);
-    if (n % 3 != 0) {
-        base64::encodeTail(src + n - n % 3, n % 3, dst + written);
-    }
-    return length;
+    return base64::encodeAll(dst, src, n);
+}
+
+size_t base64EncodeRawWide(char16_t* dst, const unsigned char* src, size_t n) {
+    return base64::encodeAll(dst, src, n);
 }
 
 size_t base64DecodeRawEstimate(std::string_view text) {

@@ -11,6 +11,8 @@ namespace stream {
 // Writes the Base64 text of n bytes to dst (no terminator, no line breaks, "=" padding) and
 // returns its length; with a null dst only the length is computed.
 size_t base64EncodeRaw(char* dst, const unsigned char* src, size_t n);
+// The same text as UTF-16 code units, for writing straight into wide-string storage.
+size_t base64EncodeRawWide(char16_t* dst, const unsigned char* src, size_t n);
 
 // Output size estimate of base64DecodeRaw: (length / 4) * 3, minus 1 for a last "=", minus 1
 // more for a second "=" before it.

@@ -245,6 +245,15 @@ TEST(Log, APlantedSymbolicLinkIsNotFollowed) {
     other.log(LOG_ERROR, "x");
     other.close();
     EXPECT_NE(access(target.c_str(), F_OK), 0);
+
+    // Nor is a hard link to another file of the user.
+    std::string linked = dir.file("hardlinked.log");
+    ASSERT_EQ(link(victim.c_str(), linked.c_str()), 0);
+    Log hard;
+    hard.open(linked, kModule, LOG_ALL);
+    hard.log(LOG_ERROR, "must not reach the victim either");
+    hard.close();
+    EXPECT_EQ(TestDir::read(victim), "keep me");
 }
 
 TEST(Log, UnwritableTargetsIgnoreWritesAndClosedLogsDropLines) {
@@ -472,6 +481,23 @@ TEST(Log, UnreachableSocketHostsRaiseWindowsSocketsErrors) {
         EXPECT_LE(e.code(), 11004);
         EXPECT_FALSE(e.message().empty());
     }
+}
+
+TEST(Log, InstanceWritesBufferedLinesAndItsFooterAtExit) {
+    TestDir dir;
+    std::string path = dir.file("exit.log");
+    EXPECT_EXIT(
+        {
+            Log::instance().open(path, kModule, LOG_ALL);
+            Log::instance().log(LOG_INFO, "before exit");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    std::vector<std::string> lines = splitLines(TestDir::read(path), "\r\n");
+    expectHeader(lines);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_TRUE(matches(lines[4], kStamp + " INFO: before exit"));
+    EXPECT_TRUE(matches(lines[5], "#End-Date: " + kStamp));
 }
 
 TEST(Log, InstanceIsOneProcessWideLog) {

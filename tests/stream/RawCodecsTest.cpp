@@ -132,3 +132,18 @@ TEST(RawCodecs, DuplicateString) {
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty[0], '\0');
 }
+
+TEST(RawCodecs, WideEncodingGivesTheSameTextAsUtf16) {
+    for (std::string bytes : {std::string(), std::string("a"), std::string("ab"),
+                              std::string("abc"), std::string("\xFF\xFE\x00\x01", 4)}) {
+        const auto* src = reinterpret_cast<const unsigned char*>(bytes.data());
+        size_t length = base64EncodeRawWide(nullptr, src, bytes.size());
+        std::u16string wide(length, u'\0');
+        EXPECT_EQ(base64EncodeRawWide(wide.data(), src, bytes.size()), length);
+        std::string narrow = encodeRaw(bytes);
+        ASSERT_EQ(wide.size(), narrow.size());
+        for (size_t i = 0; i < narrow.size(); ++i) {
+            EXPECT_EQ(wide[i], static_cast<char16_t>(narrow[i]));
+        }
+    }
+}
