@@ -1,0 +1,65 @@
+#pragma once
+
+#include "component/pdf/CBPdfObject.h"
+#include "component/pdf/CBRawPdf.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace component::pdf {
+
+class CBPdfArray;
+class CBPdfDictionary;
+
+// Reader of a PDF held in memory: header check, classic cross-reference sections walked from
+// the newest through every /Prev, objects parsed on request. Malformed input raises
+// PdfParseException, /Encrypt raises PdfEncryptedException.
+class CBPdf {
+public:
+    bool Open(std::string_view bytes);
+    bool OpenBase64(std::string_view text);
+    bool Open(const unsigned char* data, size_t size);
+    // The pointer-and-size variant taking the bytes over without a copy.
+    bool Open(std::string&& bytes);
+    void Close();
+    bool IsOpen() const;
+
+    void StartTrailer();
+    void GetXref();
+    std::unique_ptr<CBPdfObject> GetObject(CBPdfObject* parent);
+    std::unique_ptr<CBPdfArray> GetArray(CBPdfObject* parent);
+    std::unique_ptr<CBPdfObject> GetDictionary(CBPdfObject* parent);
+    bool GotoReference(std::string_view reference);
+    bool GetMem(unsigned char* destination, uint32_t offset, uint32_t count);
+    bool SetMem(const unsigned char* source, uint32_t offset, uint32_t count);
+    const std::string& GetPdf() const;
+    // Hands the document bytes out; the reader is closed.
+    std::string TakePdf();
+
+    uint32_t GetSize() const noexcept { return raw_.GetSize(); }
+    int32_t GetStartXref() const noexcept { return startXref_; }
+    int32_t GetMaxObjectNumber() const noexcept { return maxObject_; }
+    const std::string& GetHeaderLine() const noexcept { return header_; }
+    uint32_t GetTrailerPosition() const noexcept { return trailerPosition_; }
+    CBRawPdf& Raw() noexcept { return raw_; }
+
+private:
+    enum class Variant { Bytes, Base64, Pointer };
+    bool openSequence(Variant variant);
+    void readXrefSection();
+    bool atTrailer(const std::string& line, uint32_t lineStart);
+
+    CBRawPdf raw_;
+    bool open_ = false;
+    std::string header_;
+    std::unordered_map<int32_t, int32_t> xref_;
+    int32_t startXref_ = 0;
+    uint32_t trailerPosition_ = 0;
+    int32_t maxObject_ = 0;
+    int depth_ = 0;
+};
+
+} // namespace component::pdf

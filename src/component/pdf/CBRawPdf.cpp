@@ -1,0 +1,381 @@
+#include "component/pdf/CBRawPdf.h"
+
+#include "component/pdf/PdfBase64.h"
+#include "component/pdf/PdfLog.h"
+#include "component/pdf/PdfNumbers.h"
+#include "component/pdf/PdfParseException.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace component::pdf {
+
+namespace {
+
+// Documents are addressed with 32-bit signed offsets.
+constexpr size_t kMaxDocument = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+
+bool isTerminator(unsigned char c) {
+    return c == '/' || c == '[' || c == ']' || c == ')' || c == '>';
+}
+
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view trimLine(std::string_view text) {
+    constexpr std::string_view blanks = " \t\r\n\v\f";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool isTracedPosition(uint32_t position) {
+    if (position % 10000 != 0) {
+        return false;
+    }
+    switch (position) {
+    case 200000:
+    case 300000:
+    case 400000:
+    case 500000:
+    case 600000:
+    case 700000:
+    case 800000:
+    case 900000:
+    case 1000000:
+    case 1110000:
+    case 1200000:
+    case 1300000:
+    case 1400000:
+    case 1500000:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool CBRawPdf::Open(std::string_view bytes) {
+    if (bytes.size() > kMaxDocument) {
+        return false;
+    }
+    buffer_.assign(bytes.data(), bytes.size());
+    position_ = 0;
+    return true;
+}
+
+bool CBRawPdf::Open(const unsigned char* data, size_t size) {
+    pdfError("CBRawPdf:: Open");
+    pdfError("CBRawPdf:: Se va a reservar espacio");
+    if (size > kMaxDocument || (data == nullptr && size != 0)) {
+        return false;
+    }
+    pdfError("CBRawPdf:: Espacio reservado");
+    pdfError("CBRawPdf:: Se copia el contenido");
+    buffer_.assign(reinterpret_cast<const char*>(data), size);
+    position_ = 0;
+    return true;
+}
+
+bool CBRawPdf::Open(std::string&& bytes) {
+    pdfError("CBRawPdf:: Open");
+    pdfError("CBRawPdf:: Se va a reservar espacio");
+    if (bytes.size() > kMaxDocument) {
+        return false;
+    }
+    pdfError("CBRawPdf:: Espacio reservado");
+    pdfError("CBRawPdf:: Se copia el contenido");
+    buffer_ = std::move(bytes);
+    position_ = 0;
+    return true;
+}
+
+bool CBRawPdf::OpenBase64(std::string_view text) {
+    pdfError("CBRawPdf:: OpenBase64");
+    pdfError("CBRawPdf:: Se coge el tamaño");
+    size_t announced = PdfBase64::estimatedSize(text);
+    pdfLogLazy(stream::LOG_ERROR, [&] { return "CBRawPdf:: Tamaño= " + fmtInt(announced); });
+    pdfError("CBRawPdf:: Se decodifica");
+    std::string decoded = PdfBase64::decode(text);
+    pdfError("CBRawPdf:: Decodificado");
+    // The document is exactly the decoded bytes, whatever line breaks the text carried.
+    return Open(std::move(decoded));
+}
+
+void CBRawPdf::Close() {
+    std::string().swap(buffer_);
+    position_ = 0;
+}
+
+void CBRawPdf::SeekToLast() noexcept {
+    position_ = buffer_.empty() ? 0 : GetSize() - 1;
+}
+
+bool CBRawPdf::GetMem(unsigned char* destination, uint32_t offset, uint32_t count) const {
+    if (static_cast<uint64_t>(offset) + count > buffer_.size()) {
+        return false;
+    }
+    if (count > 0) {
+        std::memcpy(destination, buffer_.data() + offset, count);
+    }
+    return true;
+}
+
+bool CBRawPdf::SetMem(const unsigned char* source, uint32_t offset, uint32_t count) {
+    if (static_cast<uint64_t>(offset) + count > buffer_.size()) {
+        return false;
+    }
+    if (count > 0) {
+        std::memcpy(buffer_.data() + offset, source, count);
+    }
+    return true;
+}
+
+bool CBRawPdf::startsAt(uint32_t index, std::string_view text) const noexcept {
+    return index <= buffer_.size() && buffer_.size() - index >= text.size() &&
+           std::memcmp(buffer_.data() + index, text.data(), text.size()) == 0;
+}
+
+void CBRawPdf::skipWhitespace() noexcept {
+    while (position_ < buffer_.size() && IsWhitespace(at(position_))) {
+        ++position_;
+    }
+}
+
+bool CBRawPdf::ReadToken(std::string& out, bool lookahead) {
+    out.clear();
+    skipWhitespace();
+    if (position_ >= buffer_.size()) {
+        return false;
+    }
+    if (lookahead && isDigit(at(position_))) {
+        uint32_t remembered = position_;
+        std::string t1;
+        std::string t2;
+        std::string t3;
+        if (ReadToken(t1, false) && ReadToken(t2, false) && ReadToken(t3, false) && t3 == "R") {
+            out = t1 + " " + t2 + " R";
+            return true;
+        }
+        position_ = remembered;
+    }
+    readPlainToken(out);
+    return true;
+}
+
+void CBRawPdf::readPlainToken(std::string& out) {
+    const uint32_t size = GetSize();
+    while (position_ < size) {
+        unsigned char c = at(position_);
+        if (IsWhitespace(c)) {
+            break;
+        }
+        if (position_ + 1 < size && (c == '<' || c == '>') && at(position_ + 1) == c) {
+            if (out.empty()) {
+                out.assign(2, static_cast<char>(c));
+                position_ += 2;
+            }
+            break;
+        }
+        if (isTerminator(c) && !out.empty()) {
+            break;
+        }
+        if (c == '(') {
+            if (out.empty()) {
+                readLiteralString(out);
+            }
+            break;
+        }
+        if (c == '<') {
+            if (out.empty()) {
+                readHexString(out);
+            }
+            break;
+        }
+        out += static_cast<char>(c);
+        ++position_;
+        if (c == '[' || c == ']' || c == ')' || c == '>') {
+            break;
+        }
+    }
+}
+
+void CBRawPdf::readLiteralString(std::string& out) {
+    const uint32_t size = GetSize();
+    bool utf16 = false;
+    int64_t depth = 0;
+    if (position_ + 2 < size && at(position_ + 1) == 0xFE && at(position_ + 2) == 0xFF) {
+        out += '(';
+        position_ += 3;
+        utf16 = true;
+    }
+    while (position_ < size) {
+        if (utf16) {
+            if (at(position_) == ')') {
+                out += ')';
+                ++position_;
+                return;
+            }
+            ++position_; // the high byte of the UTF-16 unit
+            if (position_ >= size) {
+                break;
+            }
+        }
+        unsigned char c = at(position_);
+        if (c == '\\' && !utf16) {
+            // An escape: the next byte is taken literally and never closes the string.
+            out += static_cast<char>(c);
+            ++position_;
+            if (position_ < size) {
+                out += static_cast<char>(at(position_));
+                ++position_;
+            }
+            continue;
+        }
+        out += static_cast<char>(c);
+        ++position_;
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+            if (depth == 0) {
+                return;
+            }
+        }
+    }
+    pdfError("Unterminated string.");
+    throw PdfParseException();
+}
+
+void CBRawPdf::readHexString(std::string& out) {
+    const uint32_t size = GetSize();
+    int64_t depth = 0;
+    while (position_ < size) {
+        unsigned char c = at(position_);
+        out += static_cast<char>(c);
+        ++position_;
+        if (c == '<') {
+            ++depth;
+        } else if (c == '>') {
+            --depth;
+            if (depth == 0) {
+                return;
+            }
+        }
+    }
+    pdfError("Unterminated string.");
+    throw PdfParseException();
+}
+
+void CBRawPdf::ExpectToken(std::string_view text) {
+    std::string token;
+    ReadToken(token, true);
+    if (token != text) {
+        pdfError("Unexpected token.");
+        throw PdfParseException();
+    }
+}
+
+bool CBRawPdf::ReadLine(std::string& out) {
+    out.clear();
+    const uint32_t size = GetSize();
+    const bool traced = stream::Log::instance().enabled(stream::LOG_TRACE);
+    while (position_ < size) {
+        if (traced && isTracedPosition(position_)) {
+            pdfLog(stream::LOG_TRACE, "pos= " + fmtInt(position_) + " \n");
+            pdfLog(stream::LOG_TRACE, "size= " + fmtInt(size) + " \n\n");
+        }
+        unsigned char c = at(position_);
+        if (c == '\r') {
+            ++position_;
+            if (position_ < size && at(position_) == '\n') {
+                ++position_;
+            }
+            return true;
+        }
+        if (c == '\n') {
+            ++position_;
+            return true;
+        }
+        out += static_cast<char>(c);
+        ++position_;
+    }
+    return false;
+}
+
+void CBRawPdf::ExpectLine(std::string_view text) {
+    std::string line;
+    ReadLine(line);
+    if (trimLine(line) != trimLine(text)) {
+        throw PdfParseException();
+    }
+}
+
+void CBRawPdf::ReadLineBackward(std::string& out) {
+    out.clear();
+    if (buffer_.empty()) {
+        return;
+    }
+    int64_t p = std::min<int64_t>(position_, GetSize() - 1);
+    if (p >= 1 && at(static_cast<uint32_t>(p - 1)) == '\r' &&
+        at(static_cast<uint32_t>(p)) == '\n') {
+        p -= 2;
+    } else if (at(static_cast<uint32_t>(p)) == '\r' || at(static_cast<uint32_t>(p)) == '\n') {
+        p -= 1;
+    }
+    if (p < 0) {
+        position_ = 0;
+        return;
+    }
+    int64_t end = p;
+    while (p > 0 && at(static_cast<uint32_t>(p)) != '\r' && at(static_cast<uint32_t>(p)) != '\n') {
+        --p;
+    }
+    out.assign(buffer_.data() + p + 1, static_cast<size_t>(end - p));
+    position_ = static_cast<uint32_t>(p);
+}
+
+void CBRawPdf::ExpectLineBackward(std::string_view text) {
+    std::string line;
+    ReadLineBackward(line);
+    if (line != text) {
+        throw PdfParseException();
+    }
+}
+
+void CBRawPdf::ReadRawArray(std::string& out) {
+    out.clear();
+    const uint32_t size = GetSize();
+    uint32_t p = position_;
+    while (p < size && IsWhitespace(at(p))) {
+        ++p;
+    }
+    if (p >= size || at(p) != '[') {
+        return;
+    }
+    ++p;
+    while (p < size) {
+        if (startsAt(p, ">>")) {
+            break;
+        }
+        if (at(p) == ']') {
+            uint32_t n = p + 1;
+            if (startsAt(n, ">>") || startsAt(n, " /") || startsAt(n, "\r/") ||
+                startsAt(n, "\n/") || startsAt(n, "/")) {
+                ++p;
+                break;
+            }
+        }
+        out += static_cast<char>(at(p));
+        ++p;
+    }
+    position_ = p;
+}
+
+} // namespace component::pdf

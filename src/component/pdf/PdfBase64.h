@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace component::pdf {
+
+// The engine's base64: decoding takes groups of four characters of the RFC 4648 alphabet
+// (with "=" padding), skipping every other character, and yields exactly the decoded bytes;
+// encoding writes the standard alphabet with "=" padding and no line breaks.
+class PdfBase64 {
+public:
+    // (length / 4) * 3, less one for a final "=" and one more for "==": the size the text
+    // announces when it carries no line breaks.
+    static size_t estimatedSize(std::string_view text);
+    static std::string decode(std::string_view text);
+    static std::string encode(std::string_view bytes);
+};
+
+} // namespace component::pdf

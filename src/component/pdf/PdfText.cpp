@@ -1,0 +1,102 @@
+#include "component/pdf/PdfText.h"
+
+#include <array>
+
+namespace component::pdf {
+
+namespace {
+
+// Unicode code points of the bytes 0x80-0x9F of Windows-1252 (0 where the byte is unused).
+constexpr std::array<char16_t, 32> kHighTable = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+int toByte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        return static_cast<int>(c);
+    }
+    for (size_t i = 0; i < kHighTable.size(); ++i) {
+        if (kHighTable[i] != 0 && kHighTable[i] == c) {
+            return static_cast<int>(0x80 + i);
+        }
+    }
+    return -1;
+}
+
+// Precomposed Latin-1 letter for base + combining mark, 0 when there is none.
+char32_t compose(char32_t base, char32_t mark) {
+    struct Entry {
+        char16_t mark;
+        const char* bases;
+        const char16_t* results;
+    };
+    static const Entry table[] = {
+        {0x0300, "AEIOUaeiou", u"\u00C0\u00C8\u00CC\u00D2\u00D9\u00E0\u00E8\u00EC\u00F2\u00F9"},
+        {0x0301, "AEIOUYaeiouy",
+         u"\u00C1\u00C9\u00CD\u00D3\u00DA\u00DD\u00E1\u00E9\u00ED\u00F3\u00FA\u00FD"},
+        {0x0302, "AEIOUaeiou", u"\u00C2\u00CA\u00CE\u00D4\u00DB\u00E2\u00EA\u00EE\u00F4\u00FB"},
+        {0x0303, "ANOano", u"\u00C3\u00D1\u00D5\u00E3\u00F1\u00F5"},
+        {0x0308, "AEIOUaeiouy",
+         u"\u00C4\u00CB\u00CF\u00D6\u00DC\u00E4\u00EB\u00EF\u00F6\u00FC\u00FF"},
+        {0x030A, "Aa", u"\u00C5\u00E5"},
+        {0x0327, "Cc", u"\u00C7\u00E7"},
+    };
+    for (const Entry& entry : table) {
+        if (entry.mark != mark) {
+            continue;
+        }
+        for (size_t i = 0; entry.bases[i] != 0; ++i) {
+            if (static_cast<char32_t>(entry.bases[i]) == base) {
+                return entry.results[i];
+            }
+        }
+    }
+    return 0;
+}
+
+bool isCombining(char32_t c) {
+    return c >= 0x0300 && c <= 0x036F;
+}
+
+} // namespace
+
+std::string PdfText::toWindows1252(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            // A surrogate pair (or a lone surrogate) has no Windows-1252 form.
+            if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF) {
+                ++i;
+            }
+            out += '?';
+            continue;
+        }
+        if (i + 1 < text.size() && isCombining(text[i + 1])) {
+            if (char32_t composed = compose(c, text[i + 1]); composed != 0) {
+                c = composed;
+                ++i;
+            }
+        }
+        int byte = toByte(c);
+        out += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return out;
+}
+
+std::string PdfText::escapeLiteral(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\\' || c == '(' || c == ')') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace component::pdf

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace component::pdf {
+
+// Text conversions of the PDF scripting class.
+class PdfText {
+public:
+    // UTF-16 to Windows-1252 (the encoding of the /WinAnsiEncoding fonts): a base letter
+    // followed by a combining accent is composed first; characters without a Windows-1252
+    // form become "?".
+    static std::string toWindows1252(std::u16string_view text);
+    // Escapes "\", "(" and ")" for a PDF literal string.
+    static std::string escapeLiteral(std::string_view text);
+};
+
+} // namespace component::pdf

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace pdftest {
+
+// Every test runs in its own temporary directory (TMPDIR and QUILLION_HOME point into it).
+class PdfTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::filesystem::path path(const std::string& name) const { return dir_ / name; }
+
+    std::filesystem::path dir_;
+};
+
+// A classic PDF: the objects (number -> body between "obj" and "endobj"), one xref section,
+// and a trailer made of trailerBody (placed between "<<" and ">>").
+std::string makePdf(const std::map<int, std::string>& objects, const std::string& trailerBody);
+
+// Appends an incremental update rewriting objects, with /Prev to the previous startxref.
+std::string appendUpdate(const std::string& pdf, const std::map<int, std::string>& objects,
+                         const std::string& trailerBody);
+
+// A document of `pages` pages (flat page tree), without an AcroForm.
+std::string makeSimplePdf(int pages = 1);
+
+std::string readFile(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, const std::string& bytes);
+// Runs a shell command; returns its exit status and puts its standard output (and error)
+// into output.
+int run(const std::string& command, std::string& output);
+bool haveTool(const std::string& tool);
+
+std::string toHex(const std::string& bytes);
+std::u16string utf16(const std::string& ascii);
+
+} // namespace pdftest
