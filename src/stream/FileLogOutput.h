@@ -27,6 +27,7 @@ public:
     void open(const std::string& path, int mode) override;
     void close() override;
     void flush() override;
+    size_t lineLimit() const noexcept override { return kLineLimit - 2; }
 
     bool isOpen() const noexcept { return fd_.valid(); }
 

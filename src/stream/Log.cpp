@@ -76,12 +76,11 @@ void Log::log(uint32_t level, std::string_view message) {
     if ((level & mask_.load(std::memory_order_relaxed)) == 0) {
         return;
     }
-    std::string line = LogTimestamp::now().text();
-    line.push_back(' ');
-    line.append(levelTag(level));
-    line.push_back(' ');
-    line.append(message);
-    holder_->write(line);
+    std::string head = LogTimestamp::now().text();
+    head.push_back(' ');
+    head.append(levelTag(level));
+    head.push_back(' ');
+    holder_->write(head, message);
 }
 
 void Log::logWin32(uint32_t level, std::string_view message, uint32_t code) {

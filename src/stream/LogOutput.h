@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,9 @@ public:
     virtual void close() = 0;
     // Pushes buffered lines out; failures are ignored.
     virtual void flush() {}
+    // The longest line (without its line end) the target keeps; longer lines are cut by
+    // write(), so callers need not build more than this.
+    virtual size_t lineLimit() const noexcept { return static_cast<size_t>(-1); }
 };
 
 } // namespace stream

@@ -22,6 +22,24 @@ void LogOutputHolder::write(std::string_view line) {
     }
 }
 
+void LogOutputHolder::write(std::string_view head, std::string_view body) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!opened_ || !target_) {
+        return;
+    }
+    size_t limit = target_->lineLimit();
+    if (limit != static_cast<size_t>(-1)) {
+        // A few bytes beyond the limit let the target cut at a character boundary.
+        size_t keep = limit > head.size() ? limit - head.size() + 4 : 4;
+        body = body.substr(0, keep);
+    }
+    std::string line;
+    line.reserve(head.size() + body.size());
+    line.append(head);
+    line.append(body);
+    target_->write(line);
+}
+
 void LogOutputHolder::flush() {
     std::lock_guard<std::mutex> guard(lock_);
     if (opened_ && target_) {

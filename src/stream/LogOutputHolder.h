@@ -18,6 +18,8 @@ public:
     // target raises, the holder stays closed and the exception propagates.
     void open(std::unique_ptr<LogOutput> target, const std::string& path, int mode);
     void write(std::string_view line);
+    // Writes head + body as one line, copying no more of body than the target keeps.
+    void write(std::string_view head, std::string_view body);
     void flush();
     // Writes last (when not empty) and closes the target, once.
     void close(std::string_view last = {});

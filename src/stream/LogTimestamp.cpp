@@ -5,7 +5,15 @@
 namespace stream {
 
 LogTimestamp LogTimestamp::now() {
-    return at(std::time(nullptr));
+    // The local-time conversion dominates the cost of a log line; it changes once a second.
+    thread_local std::time_t cachedSecond = static_cast<std::time_t>(-1);
+    thread_local LogTimestamp cached;
+    std::time_t instant = std::time(nullptr);
+    if (instant != cachedSecond) {
+        cached = at(instant);
+        cachedSecond = instant;
+    }
+    return cached;
 }
 
 LogTimestamp LogTimestamp::at(std::time_t instant) {
