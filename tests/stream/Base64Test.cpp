@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestDir.h"
+#include "stream/RawCodecs.h"
 #include "stream/exceptions/StreamException.h"
 
 using stream::Base64;
@@ -146,4 +148,31 @@ TEST(Base64, AppendingOverloadsAddToTheCallersOutput) {
     encoder.update(bytes, 4, out);
     encoder.finish(out);
     EXPECT_EQ(out, "prefix:YWJjZA==");
+}
+
+TEST(Base64, AgreesWithCoreutilsBase64BothWays) {
+    TestDir dir;
+    std::mt19937 rng(2024);
+    std::string bytes = randomBytes(rng, 100001);
+    std::string input = dir.file("input.bin");
+    TestDir::write(input, bytes);
+
+    // Their text, unwrapped and wrapped at 76 columns, decodes to our bytes.
+    ASSERT_EQ(std::system(("base64 -w0 '" + input + "' > '" + dir.file("w0.txt") + "'").c_str()),
+              0);
+    ASSERT_EQ(std::system(("base64 '" + input + "' > '" + dir.file("wrapped.txt") + "'").c_str()),
+              0);
+    std::string theirs = TestDir::read(dir.file("w0.txt"));
+    EXPECT_EQ(Base64::encode(bytes), theirs);
+    EXPECT_EQ(Base64::decode(TestDir::read(dir.file("wrapped.txt"))), bytes);
+    EXPECT_EQ(stream::base64DecodeRaw(TestDir::read(dir.file("wrapped.txt"))),
+              std::optional<std::string>(bytes));
+
+    // Our text decodes with theirs.
+    TestDir::write(dir.file("ours.txt"), Base64::encode(bytes));
+    ASSERT_EQ(
+        std::system(
+            ("base64 -d '" + dir.file("ours.txt") + "' > '" + dir.file("back.bin") + "'").c_str()),
+        0);
+    EXPECT_EQ(TestDir::read(dir.file("back.bin")), bytes);
 }
