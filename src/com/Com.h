@@ -1,0 +1,28 @@
+#pragma once
+
+// The COM runtime: everything a module, a class or a host needs.
+
+#include "com/Activation.h"
+#include "com/BStr.h"
+#include "com/ClassFactory.h"
+#include "com/ComPtr.h"
+#include "com/DispatchCall.h"
+#include "com/DispatchImpl.h"
+#include "com/DispatchObject.h"
+#include "com/ErrorInfo.h"
+#include "com/Guid.h"
+#include "com/HResult.h"
+#include "com/IClassFactory.h"
+#include "com/IDispatch.h"
+#include "com/IUnknown.h"
+#include "com/ModuleEntryPoints.h"
+#include "com/ModuleLock.h"
+#include "com/ObjectSafety.h"
+#include "com/OleDate.h"
+#include "com/Registration.h"
+#include "com/Registry.h"
+#include "com/RegistryFile.h"
+#include "com/SafeArray.h"
+#include "com/TypeTable.h"
+#include "com/Types.h"
+#include "com/Variant.h"

@@ -1,0 +1,3 @@
+target_sources(q2com PRIVATE
+    Guid.cpp
+)

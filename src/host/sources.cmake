@@ -1,0 +1,3 @@
+target_sources(qnscript PRIVATE
+    main.cpp
+)
