@@ -1,5 +1,7 @@
 #include "stream/Log.h"
 
+#include <new>
+
 #include "stream/ConsoleLogOutput.h"
 #include "stream/FileLogOutput.h"
 #include "stream/LogLevel.h"
@@ -42,18 +44,23 @@ std::string moduleVersion(const std::string& modulePath) {
 
 } // namespace
 
-Log::Log() : holder_(std::make_unique<LogOutputHolder>()) {}
+Log::Log() = default;
 
 Log::~Log() {
     close();
 }
 
 Log& Log::instance() {
-    // Never destroyed: a caller that logs late (another static object's destructor) finds a
-    // closed log, not a destroyed one. The closer writes the footer at exit or unload.
-    static Log* const log = new Log();
+    // Built in static storage and never destroyed: a caller that logs late (another static
+    // object's destructor) finds a closed log, not a destroyed one. At exit or unload the
+    // closer writes the footer and frees the target, so nothing stays allocated either.
+    alignas(Log) static unsigned char storage[sizeof(Log)];
+    static Log* const log = new (storage) Log();
     static const struct Closer {
-        ~Closer() { log->close(); }
+        ~Closer() {
+            log->close();
+            log->holder_.discardTarget();
+        }
     } closer;
     return *log;
 }
@@ -64,12 +71,12 @@ void Log::open(const std::string& path, const std::string& modulePath, uint32_t 
 
 void Log::open(const std::string& path, const std::string& modulePath, uint32_t mask, int mode) {
     mask_.store(mask);
-    holder_->open(targetFor(path), path, mode);
+    holder_.open(targetFor(path), path, mode);
     LogTimestamp now = LogTimestamp::now();
-    holder_->write("#Software: " + fileNamePart(modulePath) + " v" + moduleVersion(modulePath));
-    holder_->write("#Date: " + now.text());
-    holder_->write("#OS: " + System::osDescription());
-    holder_->write("#IE: " + System::browserUserAgent() + " ;Version " + System::browserVersion());
+    holder_.write("#Software: " + fileNamePart(modulePath) + " v" + moduleVersion(modulePath));
+    holder_.write("#Date: " + now.text());
+    holder_.write("#OS: " + System::osDescription());
+    holder_.write("#IE: " + System::browserUserAgent() + " ;Version " + System::browserVersion());
 }
 
 void Log::log(uint32_t level, std::string_view message) {
@@ -80,7 +87,7 @@ void Log::log(uint32_t level, std::string_view message) {
     head.push_back(' ');
     head.append(levelTag(level));
     head.push_back(' ');
-    holder_->write(head, message);
+    holder_.write(head, message);
 }
 
 void Log::logWin32(uint32_t level, std::string_view message, uint32_t code) {
@@ -94,11 +101,11 @@ void Log::logWin32(uint32_t level, std::string_view message, uint32_t code) {
 }
 
 void Log::close() {
-    holder_->close("#End-Date: " + LogTimestamp::now().text());
+    holder_.close("#End-Date: " + LogTimestamp::now().text());
 }
 
 void Log::flush() {
-    holder_->flush();
+    holder_.flush();
 }
 
 uint32_t Log::mask() const noexcept {
@@ -110,7 +117,7 @@ void Log::setMask(uint32_t mask) noexcept {
 }
 
 bool Log::isOpen() const {
-    return holder_->isOpen();
+    return holder_.isOpen();
 }
 
 } // namespace stream

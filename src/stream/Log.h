@@ -2,19 +2,21 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
-namespace stream {
+#include "stream/LogOutputHolder.h"
 
-class LogOutputHolder;
+namespace stream {
 
 // The process-wide log. Targets by path: beginning with "C:\CON" or "CON" -> standard output
 // (lines end in "\n"); containing "SOCKET://" -> TCP "SOCKET://host:port" (each line + "\r\n"
 // preceded by its length as 4-byte little-endian); anything else -> file (created 0600, never
 // through a symbolic link, lines end in "\r\n", written through a 64 KiB buffer).
 // Lines: "MM/DD/YY HH:MM:SS TAG message" in local time. Thread-safe.
+// Header: "#Software: <module file name> v<version>" (the version is empty when the module
+// file has no version note), "#Date: ...", "#OS: ...", "#IE:  ;Version " (no browser here).
+// Opening again closes the current target first (without a footer) and opens the new one.
 class Log {
 public:
     static Log& instance();
@@ -45,7 +47,7 @@ public:
     Log& operator=(const Log&) = delete;
 
 private:
-    std::unique_ptr<LogOutputHolder> holder_;
+    LogOutputHolder holder_;
     std::atomic<uint32_t> mask_{0};
 };
 

@@ -64,4 +64,13 @@ bool LogOutputHolder::isOpen() const {
     return opened_;
 }
 
+void LogOutputHolder::discardTarget() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (opened_ && target_) {
+        target_->close();
+    }
+    opened_ = false;
+    target_.reset();
+}
+
 } // namespace stream

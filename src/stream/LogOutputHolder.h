@@ -24,6 +24,8 @@ public:
     // Writes last (when not empty) and closes the target, once.
     void close(std::string_view last = {});
     bool isOpen() const;
+    // Closes (without a last line) and frees the target.
+    void discardTarget();
 
 private:
     mutable std::mutex lock_;

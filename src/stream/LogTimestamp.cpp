@@ -6,14 +6,22 @@ namespace stream {
 
 LogTimestamp LogTimestamp::now() {
     // The local-time conversion dominates the cost of a log line; it changes once a second.
-    thread_local std::time_t cachedSecond = static_cast<std::time_t>(-1);
-    thread_local LogTimestamp cached;
+    // The cache is plain data: a thread-local object with a destructor would keep a module
+    // that contains this code from being unloaded.
+    struct Cache {
+        std::time_t second;
+        char date[9];
+        char time[9];
+    };
+    thread_local Cache cache = {static_cast<std::time_t>(-1), {}, {}};
     std::time_t instant = std::time(nullptr);
-    if (instant != cachedSecond) {
-        cached = at(instant);
-        cachedSecond = instant;
+    if (instant != cache.second) {
+        LogTimestamp fresh = at(instant);
+        std::snprintf(cache.date, sizeof cache.date, "%s", fresh.date.c_str());
+        std::snprintf(cache.time, sizeof cache.time, "%s", fresh.time.c_str());
+        cache.second = instant;
     }
-    return cached;
+    return LogTimestamp{cache.date, cache.time};
 }
 
 LogTimestamp LogTimestamp::at(std::time_t instant) {

@@ -1,6 +1,7 @@
 #include "stream/Log.h"
 
 #include <arpa/inet.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <regex>
@@ -497,6 +498,25 @@ TEST(Log, InstanceWritesBufferedLinesAndItsFooterAtExit) {
     expectHeader(lines);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_TRUE(matches(lines[4], kStamp + " INFO: before exit"));
+    EXPECT_TRUE(matches(lines[5], "#End-Date: " + kStamp));
+}
+
+TEST(Log, AModuleWritesItsFooterWhenUnloaded) {
+    TestDir dir;
+    std::string path = dir.file("module.log");
+    void* module = dlopen(STREAM_LOG_FIXTURE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(module, nullptr) << dlerror();
+    auto open = reinterpret_cast<void (*)(const char*)>(dlsym(module, "stream_log_fixture_open"));
+    ASSERT_NE(open, nullptr);
+    open(path.c_str());
+    // The module's own log, not this executable's.
+    EXPECT_FALSE(Log::instance().isOpen());
+    EXPECT_EQ(TestDir::read(path).find("inside the module"), std::string::npos); // buffered
+    ASSERT_EQ(dlclose(module), 0);
+    std::vector<std::string> lines = splitLines(TestDir::read(path), "\r\n");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "#Software: libfixture.so v");
+    EXPECT_TRUE(matches(lines[4], kStamp + " INFO: inside the module"));
     EXPECT_TRUE(matches(lines[5], "#End-Date: " + kStamp));
 }
 
