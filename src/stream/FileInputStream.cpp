@@ -21,11 +21,16 @@ exceptions::FileStreamException readError(const std::string& path) {
 FileInputStream::FileInputStream(const std::string& path) : path_(path) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: a FIFO without a writer must not block the open.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     FileDescriptor owned(fd);
     struct stat info {};
     if (!owned.valid() || ::fstat(owned.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        throw exceptions::FileStreamException::cannotRead(path);
+    }
+    int flags = ::fcntl(owned.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(owned.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         throw exceptions::FileStreamException::cannotRead(path);
     }
     fd_ = std::move(owned);

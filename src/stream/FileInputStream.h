@@ -30,6 +30,8 @@ public:
     uint64_t tell() const;
     void close() noexcept;
     bool isOpen() const noexcept { return fd_.valid(); }
+    // The open file descriptor (-1 after close), for status queries.
+    int descriptor() const noexcept { return fd_.get(); }
 
 private:
     std::string path_;

@@ -1,7 +1,11 @@
 #include "stream/Properties.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "stream/FileInputStream.h"
 #include "stream/StringUtil.h"
+#include "stream/exceptions/FileStreamException.h"
 
 namespace stream {
 
@@ -23,6 +27,11 @@ void Properties::load(FileInputStream& input) {
 
 void Properties::loadFile(const std::string& path) {
     FileInputStream input(path);
+    struct stat info {};
+    if (::fstat(input.descriptor(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        (info.st_uid != ::geteuid() && info.st_uid != 0) || (info.st_mode & S_IWOTH) != 0) {
+        throw exceptions::FileStreamException::cannotRead(path);
+    }
     load(input);
 }
 

@@ -16,7 +16,10 @@ class Properties {
 public:
     void load(FileInputStream& input);
     void load(std::string_view bytes);
-    // Reads the file; raises FileStreamException "Can't open file <path> for read".
+    // Reads the file; raises FileStreamException "Can't open file <path> for read", also when
+    // the file is not a regular file, belongs to another user (root excepted) or may be
+    // written by every user: the properties file lives in a shared temporary directory and
+    // chooses where the log writes.
     void loadFile(const std::string& path);
 
     std::string getProperty(const std::string& key, const std::string& defaultValue = "") const;

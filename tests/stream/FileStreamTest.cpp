@@ -49,6 +49,15 @@ TEST(FileStreams, MissingFilesAndDirectoriesRaiseTheOpenMessages) {
     }
 }
 
+TEST(FileStreams, AFifoWithoutWriterDoesNotBlock) {
+    TestDir dir;
+    std::string fifo = dir.file("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    FileInputStream input(fifo);
+    unsigned char buffer[4];
+    EXPECT_EQ(input.read(buffer, sizeof buffer), 0u);
+}
+
 TEST(FileStreams, OutputTruncatesAndWrites) {
     TestDir dir;
     std::string path = dir.file("out.bin");

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TestDir.h"
 #include "stream/FileInputStream.h"
 #include "stream/LogLevel.h"
@@ -67,6 +70,29 @@ TEST(Properties, LoadsFromAFileAndReportsAMissingOne) {
         EXPECT_EQ(std::string(e.what()),
                   "Can't open file " + dir.file("absent.properties") + " for read");
     }
+}
+
+TEST(Properties, RefusesFilesOthersCouldHavePlanted) {
+    TestDir dir;
+    std::string path = dir.file("QuillionCOM.properties");
+    TestDir::write(path, "LogPath=/home/someone/.profile\n");
+
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0); // writable by every user
+    EXPECT_THROW(Properties().loadFile(path), stream::exceptions::FileStreamException);
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    Properties fine;
+    fine.loadFile(path);
+    EXPECT_EQ(fine.getProperty("LogPath", ""), "/home/someone/.profile");
+
+    if (geteuid() == 0) { // only root can give a file away
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        EXPECT_THROW(Properties().loadFile(path), stream::exceptions::FileStreamException);
+    }
+
+    // A FIFO is refused at once instead of blocking the load.
+    std::string fifo = dir.file("fifo.properties");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(Properties().loadFile(fifo), stream::exceptions::FileStreamException);
 }
 
 TEST(LevelExpression, Examples) {

@@ -9,6 +9,8 @@ namespace stream::exceptions {
 
 namespace {
 
+constexpr size_t kDescriptionLimit = 1000; // the system message buffer of the platform call
+
 std::string fileNamePart(const char* sourceFile) {
     if (sourceFile == nullptr) {
         return {};
@@ -31,7 +33,8 @@ Win32ErrorException::Win32ErrorException(const char* sourceFile, int line)
 
 Win32ErrorException::Win32ErrorException(const char* sourceFile, int line, uint32_t code)
     : StreamException(std::string(), static_cast<int32_t>(code)),
-      description_(SystemMessage::text(code)), fileName_(fileNamePart(sourceFile)), line_(line) {
+      description_(SystemMessage::text(code).substr(0, kDescriptionLimit)),
+      fileName_(fileNamePart(sourceFile)), line_(line) {
     message_ = buildMessage(code, description_, fileName_, line_);
 }
 
