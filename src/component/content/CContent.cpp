@@ -1,0 +1,343 @@
+#include "component/content/CContent.h"
+
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+#include "component/content/ContentDigest.h"
+#include "component/module/ComponentError.h"
+#include "component/module/ErrorCodes.h"
+#include "component/module/ModuleLog.h"
+#include "component/module/SettingsTable.h"
+#include "platform/system/Charset.h"
+#include "platform/ui/UserInteraction.h"
+#include "stream/Base64.h"
+#include "stream/FileInputStream.h"
+#include "stream/FileOutputStream.h"
+#include "stream/exceptions/StreamException.h"
+
+namespace component::content {
+
+using module::ComponentError;
+using module::logError;
+using module::logInfo;
+using module::logTrace;
+using platform::system::Charset;
+
+namespace {
+
+constexpr char kReadFailed[] = "No se ha podido leer el fichero";
+constexpr char kReadError[] = "No se ha podido leer el fichero.";
+constexpr char kWriteFailed[] = "No se ha podido escribir en fichero";
+constexpr char kWriteError[] = "No se ha podido escribir en fichero.";
+constexpr char kCancelled[] = "El usuario canceló";
+constexpr char kCancelledError[] = "El usuario canceló.";
+constexpr char kNoCharset[] = "No se especificó un charset o encoding";
+
+// The dialogs' file-name buffer holds 2600 characters with the terminator.
+constexpr size_t kDialogBuffer = 2600;
+// Base64 is produced in slices of this many input bytes (a multiple of 3).
+constexpr size_t kBase64Slice = 3 * 1024 * 1024;
+
+std::u16string upToFirstZero(std::u16string text) {
+    size_t zero = text.find(u'\0');
+    if (zero != std::u16string::npos) {
+        text.resize(zero);
+    }
+    return text;
+}
+
+// Cuts UTF-8 text to at most max bytes without splitting a character.
+std::string cutUtf8(const std::string& text, size_t max) {
+    if (text.size() <= max) {
+        return text;
+    }
+    size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+} // namespace
+
+CContent::CContent() {
+    logTrace("CContent::CContent: " + std::to_string(module::addressNumber(this)));
+}
+
+CContent::~CContent() = default;
+
+void CContent::replace(stream::ByteBuffer&& bytes) noexcept {
+    content_.takeOver(bytes);
+}
+
+void CContent::replace(std::string_view bytes) {
+    stream::ByteBuffer fresh;
+    fresh.append(bytes);
+    content_.takeOver(fresh);
+}
+
+void CContent::terminate() {
+    size_t n = content_.size();
+    if (n == 0 || content_.data()[n - 1] == 0) {
+        return;
+    }
+    if (content_.capacity() < n + 1) {
+        content_.reserve(n + 1);
+    }
+    content_.data()[n] = 0;
+}
+
+std::u16string CContent::getContentString() {
+    logTrace("CContent::get_contentString");
+    if (content_.empty()) {
+        return std::u16string();
+    }
+    terminate();
+    return upToFirstZero(Charset::decode(Charset::Kind::Ansi, content_.data(), content_.size()));
+}
+
+void CContent::putContentString(std::u16string_view text) {
+    logTrace("CContent::put_contentString");
+    content_.clear();
+    std::string bytes = Charset::toAnsi(text);
+    content_.append(std::string_view(bytes.c_str()));
+}
+
+std::u16string CContent::getContentStringEnc() {
+    logTrace("CContent::get_contentString");
+    if (content_.empty()) {
+        return std::u16string();
+    }
+    terminate();
+    if (encoding_.empty()) {
+        throw ComponentError(kNoCharset, 0, true);
+    }
+    Charset::Kind kind = Charset::fromName(encoding_);
+    return upToFirstZero(Charset::decode(kind, content_.data(), content_.size()));
+}
+
+void CContent::putContentStringEnc(std::u16string_view text) {
+    logTrace("CContent::put_contentString");
+    content_.clear();
+    if (encoding_.empty()) {
+        throw ComponentError(kNoCharset, 0, true);
+    }
+    Charset::Kind kind = Charset::fromName(encoding_);
+    std::string bytes = Charset::encode(kind, text);
+    if (Charset::isByteOriented(kind)) {
+        content_.append(std::string_view(bytes.c_str()));
+    } else {
+        content_.append(bytes);
+    }
+}
+
+size_t CContent::base64Length() const noexcept {
+    return (content_.size() + 2) / 3 * 4;
+}
+
+void CContent::toBASE64(char16_t* out) const {
+    stream::Base64 encoder(stream::Base64::ENCODE, 4096);
+    std::string piece;
+    piece.reserve(kBase64Slice / 3 * 4 + 4);
+    const unsigned char* bytes = content_.data();
+    size_t left = content_.size();
+    auto widen = [&out](const std::string& text) {
+        for (char c : text) {
+            *out++ = static_cast<unsigned char>(c);
+        }
+    };
+    while (left > 0) {
+        size_t n = left < kBase64Slice ? left : kBase64Slice;
+        piece.clear();
+        encoder.update(bytes, n, piece);
+        widen(piece);
+        bytes += n;
+        left -= n;
+    }
+    piece.clear();
+    encoder.finish(piece);
+    widen(piece);
+}
+
+std::string CContent::toBASE64() const {
+    logTrace("CContent::toBASE64");
+    stream::Base64 encoder(stream::Base64::ENCODE, 4096);
+    std::string text;
+    text.reserve(base64Length());
+    encoder.update(content_.data(), content_.size(), text);
+    encoder.finish(text);
+    return text;
+}
+
+void CContent::setBASE64(std::string_view text) {
+    logTrace("CContent::setBASE64");
+    logTrace(text);
+    stream::Base64 decoder(stream::Base64::DECODE, 4096);
+    std::string decoded;
+    decoded.reserve(text.size() / 4 * 3 + 3);
+    logTrace("Antes de update");
+    decoder.update(reinterpret_cast<const unsigned char*>(text.data()), text.size(), decoded);
+    logTrace("Antes de finish");
+    decoder.finish(decoded);
+    logTrace("Antes de attach");
+    stream::ByteBuffer fresh;
+    fresh.append(decoded);
+    decoded = std::string();
+    logTrace("antes de asignacion");
+    content_.takeOver(fresh);
+    logTrace("Antes de delete");
+    logTrace("Fin de setBASE64");
+}
+
+stream::ByteBuffer CContent::readFile(const std::string& path) {
+    stream::FileInputStream input(path);
+    uint64_t size = input.size();
+    if (size > kMaxSize) {
+        throw stream::exceptions::StreamException("File too large: " + path);
+    }
+    stream::ByteBuffer bytes;
+    // One byte more so that reading the content as text needs no new storage.
+    bytes.reserve(static_cast<size_t>(size) + 1);
+    size_t got = size > 0 ? input.read(bytes.data(), static_cast<size_t>(size)) : 0;
+    bytes.setSize(got);
+    input.close();
+    return bytes;
+}
+
+void CContent::loadWhole(const std::string& path) {
+    stream::ByteBuffer bytes;
+    try {
+        bytes = readFile(path);
+    } catch (const stream::exceptions::StreamException&) {
+        logTrace(kReadFailed);
+        throw ComponentError(kReadError, module::QN_E_READ);
+    }
+    content_.takeOver(bytes);
+}
+
+void CContent::writeFile(const std::string& path) const {
+    stream::FileOutputStream output(path);
+    output.write(content_.data(), content_.size());
+    output.close();
+}
+
+void CContent::saveFile(const std::string& path) {
+    logTrace("CContent::saveFile");
+    logInfo(path);
+    try {
+        writeFile(path);
+    } catch (const stream::exceptions::StreamException&) {
+        logError(kWriteFailed);
+        throw ComponentError(kWriteError, module::QN_E_WRITE);
+    }
+}
+
+void CContent::loadFileWithPath(const std::string& path) {
+    logTrace("CContent::loadFileWithPath: " + path);
+    if (path.empty()) {
+        throw ComponentError(kReadError, module::QN_E_READ);
+    }
+    loadWhole(path);
+    logTrace("Cargados: " + std::to_string(content_.size()) + " bytes");
+}
+
+std::string CContent::openDialog(const std::string& title) {
+    auto chosen = platform::ui::current().openFile(title);
+    if (!chosen) {
+        logInfo(kCancelled);
+        throw ComponentError(kCancelledError, module::QN_E_DIALOG_CANCELLED);
+    }
+    return *chosen;
+}
+
+std::string CContent::loadFileWithDialog(const std::string& title) {
+    logTrace("CContent::loadFileWithDialog");
+    std::string path = openDialog(title);
+    loadWhole(path);
+    return path;
+}
+
+std::string CContent::getFilePathWithDialog() {
+    logTrace("CContent::loadFileWithDialog");
+    return openDialog("");
+}
+
+void CContent::saveFileWithDialog(const std::string& defaultName, std::string& chosenPath) {
+    logTrace("CContent::saveFileWithDialog");
+    auto chosen = platform::ui::current().saveFile(cutUtf8(defaultName, kDialogBuffer - 1));
+    if (!chosen) {
+        logInfo(kCancelled);
+        throw ComponentError(kCancelledError, module::QN_E_DIALOG_CANCELLED);
+    }
+    chosenPath = *chosen;
+    logTrace("Volcando datos en " + chosenPath);
+    try {
+        writeFile(chosenPath);
+    } catch (const stream::exceptions::StreamException&) {
+        logError(kWriteFailed);
+        throw ComponentError(kWriteError, module::QN_E_WRITE);
+    }
+    logTrace("Tamaño: " + std::to_string(content_.size()));
+}
+
+std::optional<std::string> CContent::getHash() {
+    logInfo("getHash()");
+    std::string algorithm = module::SettingsTable::instance().get("HashAlgorithm");
+    // The platform context is acquired in process: on this platform it always succeeds, so
+    // the "Error obteniendo el contexto" outcome never happens.
+    std::optional<ContentHash> chosen;
+    if (algorithm == "2.16.840.1.101.3.4.2.1") {
+        chosen = ContentHash::SHA256;
+    } else if (algorithm == "1.2.840.113549.2.5") {
+        chosen = ContentHash::MD5;
+    } else if (algorithm == "1.3.14.3.2.26") {
+        chosen = ContentHash::SHA1;
+    } else if (algorithm == "1.2.840.113549.2.2") {
+        logError("Algoritmo MD2 no soportado");
+    } else if (algorithm == "1.2.840.113549.2.4") {
+        logError("Algoritmo MD4 no soportado");
+    }
+    if (!chosen) {
+        // NTE_BAD_ALGID, what the platform answers for a hash without an algorithm.
+        stream::Log::instance().logWin32(stream::LOG_ERROR, "Error creando hash", 0x80090008u);
+        throw ComponentError("Error creando hash.", 0, true);
+    }
+    std::vector<unsigned char> digest;
+    try {
+        ContentDigest hash(*chosen);
+        hash.update(content_.data(), content_.size());
+        digest = hash.finish();
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        stream::Log::instance().logWin32(stream::LOG_ERROR, "Error calculando hash", 0x80090008u);
+        throw ComponentError("Error calculando hash.", 0, true);
+    }
+    if (digest.empty()) {
+        logError("Tamaño del hash no válido");
+        throw ComponentError("Tamaño del hash no valido.", 0, true);
+    }
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(digest.size() * 2);
+    for (unsigned char byte : digest) {
+        text.push_back(kHex[byte >> 4]);
+        text.push_back(kHex[byte & 0x0F]);
+    }
+    logInfo(text);
+    return text;
+}
+
+uint32_t CContent::getFileSizeByPath(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return 0xFFFFFFFFu;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return 0; // a folder or device opened for its attributes has no size
+    }
+    return static_cast<uint32_t>(static_cast<uint64_t>(info.st_size) & 0xFFFFFFFFu);
+}
+
+} // namespace component::content

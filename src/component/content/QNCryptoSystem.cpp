@@ -1,0 +1,182 @@
+#include "component/content/QNCryptoSystem.h"
+
+#include "component/module/ErrorReport.h"
+#include "component/module/ModuleLog.h"
+#include "platform/system/Charset.h"
+
+namespace component::content {
+
+using module::ErrorReport;
+using platform::system::Charset;
+
+namespace {
+
+constexpr com::DispatchMember kMembers[] = {
+    com::method<&IQNCryptoSystem::openSystemStore>("openSystemStore", 1),
+    com::method<&IQNCryptoSystem::setProperty>("setProperty", 3),
+    com::method<&IQNCryptoSystem::newSignData>("newSignData", 4),
+    com::method<&IQNCryptoSystem::newEnvelopedData>("newEnvelopedData", 5),
+    com::method<&IQNCryptoSystem::newVerifier>("newVerifier", 6),
+    com::method<&IQNCryptoSystem::setMode>("setMode", 9),
+    com::method<&IQNCryptoSystem::getVersion>("getVersion", 10),
+    com::method<&IQNCryptoSystem::encrypt>("encrypt", 11),
+    com::method<&IQNCryptoSystem::decrypt>("decrypt", 12),
+    com::method<&IQNCryptoSystem::getCertificates>(
+        "getCertificates", 13,
+        {com::param::in(VT_BYREF | VT_DISPATCH), com::param::in(VT_I4), com::param::in(VT_BSTR),
+         com::param::in(VT_I4), com::param::in(VT_BSTR), com::param::in(VT_BSTR),
+         com::param::retval(VT_VARIANT)}),
+    com::method<&IQNCryptoSystem::addRestriction>("addRestriction", 14),
+    com::method<&IQNCryptoSystem::addTrustEntity>("addTrustEntity", 15),
+    com::method<&IQNCryptoSystem::clearRestrictionsAndTrustEntities>(
+        "clearRestrictionsAndTrustEntities", 16),
+    com::method<&IQNCryptoSystem::setInitProperty>("setInitProperty", 17),
+};
+
+constexpr com::DispatchTable kTable{IQNCryptoSystem::iid, "IQNCryptoSystem", kMembers,
+                                    sizeof(kMembers) / sizeof(kMembers[0])};
+
+std::string ansi(BSTR text) {
+    return Charset::toAnsi(com::bstrToUtf16(text));
+}
+
+} // namespace
+
+const com::DispatchTable& QNCryptoSystem::dispatchTable() {
+    return kTable;
+}
+
+template <class Body> HRESULT QNCryptoSystem::guarded(const char* method, Body&& body) noexcept {
+    return ErrorReport::guard(module::kQNCryptoSystem, "CQNCryptoSystem", method,
+                              std::forward<Body>(body));
+}
+
+// The certificate store classes fill this in: "CQNCryptoSystem::openSystemStore" at TRACE,
+// the store location from storeType, a QNCertificateStore opened read-only.
+HRESULT QNCryptoSystem::openSystemStore(BSTR, LONG, IDispatch** store) {
+    return guarded("openSystemStore", [&] {
+        module::logTrace("CQNCryptoSystem::openSystemStore");
+        if (store != nullptr) {
+            *store = nullptr;
+        }
+        return E_NOTIMPL;
+    });
+}
+
+HRESULT QNCryptoSystem::setProperty(BSTR name, BSTR value) {
+    return guarded("setProperty",
+                   [&] { return system_.setProperty(ansi(name), ansi(value)) ? S_OK : E_FAIL; });
+}
+
+// The signer class fills this in: a QNSignData with the implementation of the mode, and the
+// settings the mode writes (see CQNCryptoSystem).
+HRESULT QNCryptoSystem::newSignData(IDispatch** signer) {
+    return guarded("newSignData", [&] {
+        module::logTrace("CQNCryptoSystem::newSignData");
+        if (signer != nullptr) {
+            *signer = nullptr;
+        }
+        return E_NOTIMPL;
+    });
+}
+
+// The envelope class fills this in (mode 6 writes "XMLEncryption" = "TRUE").
+HRESULT QNCryptoSystem::newEnvelopedData(IDispatch** envelopedData) {
+    return guarded("newEnvelopedData", [&] {
+        module::logTrace("CQNCryptoSystem::newEnvelopedData");
+        if (envelopedData != nullptr) {
+            *envelopedData = nullptr;
+        }
+        return E_NOTIMPL;
+    });
+}
+
+// The verifier class fills this in.
+HRESULT QNCryptoSystem::newVerifier(IDispatch** verifier) {
+    return guarded("newVerifier", [&] {
+        module::logTrace("CQNCryptoSystem::newVerifier");
+        if (verifier != nullptr) {
+            *verifier = nullptr;
+        }
+        return E_NOTIMPL;
+    });
+}
+
+HRESULT QNCryptoSystem::setMode(LONG mode) {
+    return guarded("setMode", [&] {
+        system_.setMode(mode);
+        return S_OK;
+    });
+}
+
+HRESULT QNCryptoSystem::getVersion(BSTR* vers) {
+    return guarded("getVersion", [&] {
+        module::logTrace("CQNCryptoSystem::getVersion");
+        if (vers == nullptr) {
+            return E_POINTER;
+        }
+        *vers = com::allocBstr(Charset::fromAnsi(CQNCryptoSystem::version()));
+        return *vers == nullptr ? E_OUTOFMEMORY : S_OK;
+    });
+}
+
+// Raw RSA content encryption fills these in.
+HRESULT QNCryptoSystem::encrypt(IDispatch*, IDispatch*, IDispatch** cryptedContent) {
+    return guarded("encrypt", [&] {
+        module::logTrace("CQNCryptoSystem::encrypt");
+        if (cryptedContent != nullptr) {
+            *cryptedContent = nullptr;
+        }
+        return E_NOTIMPL;
+    });
+}
+
+HRESULT QNCryptoSystem::decrypt(IDispatch*, IDispatch*, IDispatch** decryptedContent) {
+    return guarded("decrypt", [&] {
+        module::logTrace("CQNCryptoSystem::decrypt");
+        if (decryptedContent != nullptr) {
+            *decryptedContent = nullptr;
+        }
+        return E_NOTIMPL;
+    });
+}
+
+// The certificate listing fills this in over system_.restrictions() and
+// system_.trustEntities(), clearing them after a successful listing.
+HRESULT QNCryptoSystem::getCertificates(IDispatch**, LONG, BSTR, LONG, BSTR, BSTR,
+                                        VARIANT* retCertificates) {
+    return guarded("getCertificates", [&] {
+        module::logTrace("CQNCryptoSystem::getCertificates");
+        if (retCertificates != nullptr) {
+            VariantInit(retCertificates);
+        }
+        return E_NOTIMPL;
+    });
+}
+
+HRESULT QNCryptoSystem::addRestriction(BSTR field, BSTR value) {
+    return guarded("addRestriction", [&] {
+        system_.addRestriction(ansi(field), ansi(value));
+        return S_OK;
+    });
+}
+
+HRESULT QNCryptoSystem::addTrustEntity(BSTR trustEntity) {
+    return guarded("addTrustEntity", [&] {
+        system_.addTrustEntity(ansi(trustEntity));
+        return S_OK;
+    });
+}
+
+HRESULT QNCryptoSystem::clearRestrictionsAndTrustEntities() {
+    system_.clearRestrictionsAndTrustEntities();
+    return S_OK;
+}
+
+HRESULT QNCryptoSystem::setInitProperty(BSTR name, BSTR value) {
+    return guarded("setInitProperty", [&] {
+        return CQNCryptoSystem::setInitProperty(ansi(name), ansi(value)) ? S_OK : E_FAIL;
+    });
+}
+
+} // namespace component::content

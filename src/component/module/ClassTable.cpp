@@ -1,0 +1,39 @@
+#include "component/module/ClassTable.h"
+
+#include "com/ClassFactory.h"
+#include "component/content/QNCollection.h"
+#include "component/content/QNContent.h"
+#include "component/content/QNCryptoSystem.h"
+
+namespace component::module {
+
+const std::array<ClassRow, kClassCount>& classTable() {
+    static const std::array<ClassRow, kClassCount> table = {{
+        {&kQNCollection, &com::ClassFactory<content::QNCollection>::make},
+        {&kQNContent, &com::ClassFactory<content::QNContent>::make},
+        {&kQNCertificate, nullptr},
+        {&kQNCertificates, nullptr},
+        {&kQNCertificateStore, nullptr},
+        {&kQNVerifyStatus, nullptr},
+        {&kQNSignData, nullptr},
+        {&kQNVerifier, nullptr},
+        {&kQNRecipients, nullptr},
+        {&kQNEnvelopedData, nullptr},
+        {&kQNCryptoSystem, &com::ClassFactory<content::QNCryptoSystem>::make},
+        {&kPdfSign, nullptr},
+        {&kQPASigner, nullptr},
+    }};
+    return table;
+}
+
+size_t findClass(REFCLSID clsid) {
+    const auto& table = classTable();
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (IsEqualCLSID(table[i].info->clsid, clsid)) {
+            return i;
+        }
+    }
+    return kClassCount;
+}
+
+} // namespace component::module
