@@ -17,5 +17,6 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PdfNumbers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfParseException.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PdfSign.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfText.cpp
 )
