@@ -389,6 +389,24 @@ TEST(Log, ConsoleTargetWritesLinesToStandardOutput) {
     }
 }
 
+TEST(Log, AConsoleWhoseReaderHasGoneDoesNotKillTheHost) {
+    EXPECT_EXIT(
+        {
+            int ends[2];
+            if (pipe(ends) != 0) {
+                std::_Exit(3);
+            }
+            ::close(ends[0]); // nobody reads
+            dup2(ends[1], STDOUT_FILENO);
+            Log log;
+            log.open("CON", kModule, LOG_ALL);
+            log.log(LOG_ERROR, "into a broken pipe");
+            log.close();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST(Log, PathsThatOnlyLookLikeConsoleOrSocketAreFiles) {
     TestDir dir;
     char previous[4096];
