@@ -4,17 +4,18 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "component/content/ContentDigest.h"
 #include "component/module/ComponentError.h"
 #include "component/module/ErrorCodes.h"
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingsTable.h"
+#include "platform/crypt/Digest.h"
 #include "platform/system/Charset.h"
 #include "platform/ui/UserInteraction.h"
 #include "stream/Base64.h"
 #include "stream/FileInputStream.h"
 #include "stream/FileOutputStream.h"
 #include "stream/exceptions/StreamException.h"
+#include "stream/exceptions/Win32ErrorException.h"
 
 namespace component::content {
 
@@ -286,13 +287,13 @@ std::optional<std::string> CContent::getHash() {
     std::string algorithm = module::SettingsTable::instance().get("HashAlgorithm");
     // The platform context is acquired in process: on this platform it always succeeds, so
     // the "Error obteniendo el contexto" outcome never happens.
-    std::optional<ContentHash> chosen;
+    std::optional<platform::crypt::HashAlgorithm> chosen;
     if (algorithm == "2.16.840.1.101.3.4.2.1") {
-        chosen = ContentHash::SHA256;
+        chosen = platform::crypt::HashAlgorithm::SHA256;
     } else if (algorithm == "1.2.840.113549.2.5") {
-        chosen = ContentHash::MD5;
+        chosen = platform::crypt::HashAlgorithm::MD5;
     } else if (algorithm == "1.3.14.3.2.26") {
-        chosen = ContentHash::SHA1;
+        chosen = platform::crypt::HashAlgorithm::SHA1;
     } else if (algorithm == "1.2.840.113549.2.2") {
         logError("Algoritmo MD2 no soportado");
     } else if (algorithm == "1.2.840.113549.2.4") {
@@ -305,13 +306,11 @@ std::optional<std::string> CContent::getHash() {
     }
     std::vector<unsigned char> digest;
     try {
-        ContentDigest hash(*chosen);
+        platform::crypt::Digest hash(*chosen);
         hash.update(content_.data(), content_.size());
         digest = hash.finish();
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception&) {
-        stream::Log::instance().logWin32(stream::LOG_ERROR, "Error calculando hash", 0x80090008u);
+    } catch (const stream::exceptions::Win32ErrorException& e) {
+        stream::Log::instance().logWin32(stream::LOG_ERROR, "Error calculando hash", e.errorCode());
         throw ComponentError("Error calculando hash.", 0, true);
     }
     if (digest.empty()) {

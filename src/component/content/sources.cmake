@@ -1,11 +1,9 @@
 target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CCollection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CContent.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ContentDigest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNCryptoSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNCollection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNContent.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNCryptoSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XadesVersion.cpp
 )
-target_link_libraries(q2_component PUBLIC OpenSSL::Crypto)
