@@ -1,3 +1,11 @@
 target_sources(qnscript PRIVATE
+    ComError.cpp
+    DispatchWrapper.cpp
+    DukText.cpp
+    HostState.cpp
+    ScriptHost.cpp
+    Values.cpp
+    VBArray.cpp
+    WScriptObject.cpp
     main.cpp
 )

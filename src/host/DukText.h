@@ -1,0 +1,21 @@
+#pragma once
+
+// Strings between Duktape and COM. Duktape keeps strings as (extended) CESU-8; every UTF-16
+// unit is written as its own sequence, so JavaScript sees exactly the units of a BSTR
+// (surrogates included) and reads them back unchanged.
+
+#include <duktape.h>
+
+#include <string>
+#include <string_view>
+
+namespace host {
+
+// The UTF-16 units of the string at `idx` (which must be a string).
+std::u16string toUtf16(duk_context* ctx, duk_idx_t idx);
+void pushUtf16(duk_context* ctx, std::u16string_view text);
+// A binary string: one character per byte (0..255). False when a character is above 255.
+bool toBytes(duk_context* ctx, duk_idx_t idx, std::string& bytes);
+void pushBytes(duk_context* ctx, std::string_view bytes);
+
+} // namespace host
