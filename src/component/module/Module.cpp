@@ -19,8 +19,18 @@ namespace component::module {
 namespace {
 
 std::atomic<DWORD> activationCookie{0};
-std::mutex pathMutex;
-std::string modulePathValue;
+
+// The module's path, built on first use: the load hook may run before this file's
+// static initialisers.
+struct ModulePath {
+    std::mutex mutex;
+    std::string value;
+};
+
+ModulePath& modulePath() {
+    static ModulePath path;
+    return path;
+}
 
 constexpr char kLogFileName[] = "QuillionCOM.log";
 constexpr char kPropertiesFileName[] = "QuillionCOM.properties";
@@ -29,8 +39,9 @@ constexpr char kPropertiesFileName[] = "QuillionCOM.properties";
 
 void Module::attach(const std::string& modulePath) noexcept {
     {
-        std::lock_guard<std::mutex> guard(pathMutex);
-        modulePathValue = modulePath;
+        ModulePath& own = component::module::modulePath();
+        std::lock_guard<std::mutex> guard(own.mutex);
+        own.value = modulePath;
     }
     std::string tempPath;
     try {
@@ -86,8 +97,9 @@ void Module::detach() noexcept {
 }
 
 std::string Module::path() {
-    std::lock_guard<std::mutex> guard(pathMutex);
-    return modulePathValue;
+    ModulePath& own = modulePath();
+    std::lock_guard<std::mutex> guard(own.mutex);
+    return own.value;
 }
 
 void Module::lock() noexcept { com::lockModule(); }
