@@ -119,6 +119,11 @@ TEST_F(PdfAppearance, AnnotationAndImage) {
 TEST_F(PdfAppearance, TextConversions) {
     EXPECT_EQ(PdfText::toWindows1252(u"Jos\u00E9 \u20AC \u4E2D"), "Jos\xE9 \x80 ?");
     EXPECT_EQ(PdfText::toWindows1252(u"Jose\u0301"), "Jos\xE9");
+    EXPECT_EQ(PdfText::toWindows1252(u"abcdefghe\u0301 12345678\u00F1"),
+              "abcdefgh\xE9 12345678\xF1");
+    EXPECT_EQ(PdfText::toWindows1252(u"abcdefgh\u0301"), "abcdefgh?"); // h + acute: none
+    EXPECT_EQ(PdfBase64::decode("QU\r\nJD RA=="), "ABCD");
+    EXPECT_EQ(PdfBase64::decode("QUJDRA==QUJD"), "ABCDABC");
     EXPECT_EQ(PdfText::toWindows1252(u"\U0001F600"), "?");
     EXPECT_EQ(PdfText::escapeLiteral("Juan (Firma) \\"), "Juan \\(Firma\\) \\\\");
     EXPECT_EQ(PdfBase64::encode("ab"), "YWI=");

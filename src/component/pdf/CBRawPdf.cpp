@@ -102,7 +102,8 @@ bool CBRawPdf::OpenBase64(std::string_view text) {
     size_t announced = PdfBase64::estimatedSize(text);
     pdfLogLazy(stream::LOG_ERROR, [&] { return "CBRawPdf:: Tamaño= " + fmtInt(announced); });
     pdfError("CBRawPdf:: Se decodifica");
-    std::string decoded = PdfBase64::decode(text);
+    // Room for an incremental update, so that appending one does not copy the document.
+    std::string decoded = PdfBase64::decode(text, 64 * 1024);
     pdfError("CBRawPdf:: Decodificado");
     // The document is exactly the decoded bytes, whatever line breaks the text carried.
     return Open(std::move(decoded));
@@ -155,15 +156,19 @@ bool CBRawPdf::ReadToken(std::string& out, bool lookahead) {
         return false;
     }
     if (lookahead && isDigit(at(position_))) {
-        uint32_t remembered = position_;
         std::string t1;
+        ReadToken(t1, false);
+        uint32_t afterFirst = position_;
         std::string t2;
         std::string t3;
-        if (ReadToken(t1, false) && ReadToken(t2, false) && ReadToken(t3, false) && t3 == "R") {
+        if (ReadToken(t2, false) && ReadToken(t3, false) && t3 == "R") {
             out = t1 + " " + t2 + " R";
             return true;
         }
-        position_ = remembered;
+        // Not a reference: the token is t1 (reading it again would give the same text).
+        position_ = afterFirst;
+        out = std::move(t1);
+        return true;
     }
     readPlainToken(out);
     return true;

@@ -290,6 +290,9 @@ std::optional<std::string> CPdfSign::GetSignedBytes(int32_t index) {
     CBPdfArray* ranges = GetArray(object, signature);
     const std::string& document = reader_.GetPdf();
     std::string out;
+    if (size <= static_cast<int64_t>(document.size())) {
+        out.reserve(static_cast<size_t>(size));
+    }
     size_t count = ranges->GetSize();
     for (size_t i = 0; i + 1 < count; i += 2) {
         int64_t offset = pdfAtol(ranges->GetElement(i)->ToString());
@@ -344,7 +347,17 @@ CBPdfDictionary* CPdfSign::recorreKids(CBPdfArray* kids, CBPdfObject*& rotation,
     CBPdfObject* node = kids->GetParent();
     size_t size = kids->GetSize();
     for (size_t i = 0; i < size; ++i) {
-        CBPdfDictionary* kid = GetDictionary(kids->GetElement(i), node);
+        CBPdfObject* element = kids->GetElement(i);
+        bool cached = element != nullptr && element->GetTypeName() == "Reference" &&
+                      static_cast<CBPdfReference*>(element)->GetResolved() != nullptr;
+        CBPdfDictionary* kid = GetDictionary(element, node);
+        // A kid read only to be skipped is let go again, so that walking a large tree keeps
+        // a small working set.
+        auto forget = [&] {
+            if (!cached && element->GetTypeName() == "Reference") {
+                static_cast<CBPdfReference*>(element)->ReleaseResolved();
+            }
+        };
         if (kid == nullptr) {
             pdfError("CPdfSign::RecorreKids()  :ERROR: No se encontro el objeto indicado por Kid.");
             return nullptr;
@@ -364,6 +377,7 @@ CBPdfDictionary* CPdfSign::recorreKids(CBPdfArray* kids, CBPdfObject*& rotation,
                 return kid;
             }
             --n;
+            forget();
         } else if (type == "/Pages") {
             CBPdfValue* count = nullptr;
             CBPdfObject* kidsObject = nullptr;
@@ -378,6 +392,7 @@ CBPdfDictionary* CPdfSign::recorreKids(CBPdfArray* kids, CBPdfObject*& rotation,
             int64_t pages = pdfAtol(count->GetText());
             if (pages < n) {
                 n -= pages;
+                forget();
                 continue;
             }
             CBPdfArray* subKids = nullptr;

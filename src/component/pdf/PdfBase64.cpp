@@ -35,15 +35,36 @@ size_t PdfBase64::estimatedSize(std::string_view text) {
     return size;
 }
 
-std::string PdfBase64::decode(std::string_view text) {
+std::string PdfBase64::decode(std::string_view text, size_t spare) {
     std::string out;
-    out.reserve(text.size() / 4 * 3);
+    out.reserve(text.size() / 4 * 3 + spare);
+    out.resize(text.size() / 4 * 3);
+    char* write = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    size_t i = 0;
     int group[4];
     int filled = 0;
-    for (char ch : text) {
-        int v = kTable[static_cast<unsigned char>(ch)];
+    while (i < n) {
+        // Fast path: four alphabet characters in a row, none of them padding.
+        if (filled == 0 && i + 4 <= n) {
+            int a = kTable[p[i]];
+            int b = kTable[p[i + 1]];
+            int c = kTable[p[i + 2]];
+            int d = kTable[p[i + 3]];
+            if ((a | b | c | d) >= 0 && a < 64 && b < 64 && c < 64 && d < 64) {
+                unsigned v = (static_cast<unsigned>(a) << 18) | (b << 12) | (c << 6) | d;
+                write[0] = static_cast<char>(v >> 16);
+                write[1] = static_cast<char>(v >> 8);
+                write[2] = static_cast<char>(v);
+                write += 3;
+                i += 4;
+                continue;
+            }
+        }
+        int v = kTable[p[i++]];
         if (v < 0) {
-            continue;
+            continue; // not part of the alphabet: skipped
         }
         group[filled++] = v;
         if (filled < 4) {
@@ -53,43 +74,40 @@ std::string PdfBase64::decode(std::string_view text) {
         if (group[0] == 64 || group[1] == 64) {
             continue; // padding where data must stand: nothing to decode in this group
         }
-        out += static_cast<char>((group[0] << 2) | (group[1] >> 4));
+        *write++ = static_cast<char>((group[0] << 2) | (group[1] >> 4));
         if (group[2] == 64) {
             continue;
         }
-        out += static_cast<char>(((group[1] & 0x0F) << 4) | (group[2] >> 2));
+        *write++ = static_cast<char>(((group[1] & 0x0F) << 4) | (group[2] >> 2));
         if (group[3] == 64) {
             continue;
         }
-        out += static_cast<char>(((group[2] & 0x03) << 6) | group[3]);
+        *write++ = static_cast<char>(((group[2] & 0x03) << 6) | group[3]);
     }
+    out.resize(static_cast<size_t>(write - out.data()));
     return out;
 }
 
 std::string PdfBase64::encode(std::string_view bytes) {
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
-    size_t i = 0;
+    std::string out((bytes.size() + 2) / 3 * 4, '\0');
+    char* write = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         unsigned v = (p[i] << 16) | (p[i + 1] << 8) | p[i + 2];
-        out += kAlphabet[v >> 18];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += kAlphabet[v & 63];
+        write[0] = kAlphabet[v >> 18];
+        write[1] = kAlphabet[(v >> 12) & 63];
+        write[2] = kAlphabet[(v >> 6) & 63];
+        write[3] = kAlphabet[v & 63];
+        write += 4;
     }
     size_t rest = bytes.size() - i;
-    if (rest == 1) {
-        unsigned v = p[i] << 16;
-        out += kAlphabet[v >> 18];
-        out += kAlphabet[(v >> 12) & 63];
-        out += "==";
-    } else if (rest == 2) {
-        unsigned v = (p[i] << 16) | (p[i + 1] << 8);
-        out += kAlphabet[v >> 18];
-        out += kAlphabet[(v >> 12) & 63];
-        out += kAlphabet[(v >> 6) & 63];
-        out += '=';
+    if (rest > 0) {
+        unsigned v = (p[i] << 16) | (rest == 2 ? p[i + 1] << 8 : 0);
+        write[0] = kAlphabet[v >> 18];
+        write[1] = kAlphabet[(v >> 12) & 63];
+        write[2] = rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        write[3] = '=';
     }
     return out;
 }

@@ -14,7 +14,8 @@ public:
     // (length / 4) * 3, less one for a final "=" and one more for "==": the size the text
     // announces when it carries no line breaks.
     static size_t estimatedSize(std::string_view text);
-    static std::string decode(std::string_view text);
+    // spare: room reserved beyond the decoded bytes, for data appended later.
+    static std::string decode(std::string_view text, size_t spare = 0);
     static std::string encode(std::string_view bytes);
 };
 

@@ -62,28 +62,51 @@ bool isCombining(char32_t c) {
 } // namespace
 
 std::string PdfText::toWindows1252(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            // A surrogate pair (or a lone surrogate) has no Windows-1252 form.
-            if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF) {
-                ++i;
+    std::string out(text.size(), '\0');
+    char* write = out.data();
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        // Fast path: eight ASCII units not followed by a combining mark.
+        while (i + 8 <= n) {
+            char16_t any = 0;
+            for (size_t k = 0; k < 8; ++k) {
+                any |= text[i + k];
             }
-            out += '?';
+            if (any >= 0x80 || (i + 8 < n && text[i + 8] >= 0x0300)) {
+                break;
+            }
+            for (size_t k = 0; k < 8; ++k) {
+                write[k] = static_cast<char>(text[i + k]);
+            }
+            write += 8;
+            i += 8;
+        }
+        if (i >= n) {
+            break;
+        }
+        char32_t c = text[i];
+        if (c < 0x80 && (i + 1 >= n || text[i + 1] < 0x0300)) {
+            *write++ = static_cast<char>(c); // plain ASCII, nothing to compose
             continue;
         }
-        if (i + 1 < text.size() && isCombining(text[i + 1])) {
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            // A surrogate pair (or a lone surrogate) has no Windows-1252 form.
+            if (c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+                ++i;
+            }
+            *write++ = '?';
+            continue;
+        }
+        if (i + 1 < n && isCombining(text[i + 1])) {
             if (char32_t composed = compose(c, text[i + 1]); composed != 0) {
                 c = composed;
                 ++i;
             }
         }
         int byte = toByte(c);
-        out += byte < 0 ? '?' : static_cast<char>(byte);
+        *write++ = byte < 0 ? '?' : static_cast<char>(byte);
     }
+    out.resize(static_cast<size_t>(write - out.data()));
     return out;
 }
 
