@@ -1,5 +1,6 @@
 #include "component/content/CContent.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -175,16 +176,25 @@ void CContent::setBASE64(std::string_view text) {
     logTrace("CContent::setBASE64");
     logTrace(text);
     stream::Base64 decoder(stream::Base64::DECODE, 4096);
-    std::string decoded;
-    decoded.reserve(text.size() / 4 * 3 + 3);
-    logTrace("Antes de update");
-    decoder.update(reinterpret_cast<const unsigned char*>(text.data()), text.size(), decoded);
-    logTrace("Antes de finish");
-    decoder.finish(decoded);
-    logTrace("Antes de attach");
     stream::ByteBuffer fresh;
-    fresh.append(decoded);
-    decoded = std::string();
+    fresh.reserve(text.size() / 4 * 3 + 3);
+    std::string piece;
+    piece.reserve(kBase64Slice);
+    auto keep = [&fresh, &piece] {
+        fresh.append(reinterpret_cast<const unsigned char*>(piece.data()), piece.size());
+        piece.clear();
+    };
+    logTrace("Antes de update");
+    const unsigned char* chars = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t done = 0; done < text.size(); done += kBase64Slice) {
+        size_t n = std::min(kBase64Slice, text.size() - done);
+        decoder.update(chars + done, n, piece);
+        keep();
+    }
+    logTrace("Antes de finish");
+    decoder.finish(piece);
+    keep();
+    logTrace("Antes de attach");
     logTrace("antes de asignacion");
     content_.takeOver(fresh);
     logTrace("Antes de delete");

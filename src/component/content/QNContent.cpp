@@ -1,5 +1,6 @@
 #include "component/content/QNContent.h"
 
+#include "component/content/BstrText.h"
 #include "component/module/ErrorCodes.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
@@ -42,10 +43,6 @@ constexpr com::DispatchMember kMembers[] = {
 
 constexpr com::DispatchTable kTable{IQNContent::iid, "IQNContent", kMembers,
                                     sizeof(kMembers) / sizeof(kMembers[0])};
-
-std::string ansi(BSTR text) {
-    return Charset::toAnsi(com::bstrToUtf16(text));
-}
 
 // A new BSTR for the result, null for empty text.
 BSTR textResult(std::u16string_view text) {
@@ -98,7 +95,7 @@ template <class Body> HRESULT QNContent::guarded(const char* method, Body&& body
 
 HRESULT QNContent::saveFile(BSTR pathAndFileName) {
     return guarded("saveFile", [&] {
-        content_.saveFile(ansi(pathAndFileName));
+        content_.saveFile(ansiOf(pathAndFileName));
         return S_OK;
     });
 }
@@ -109,7 +106,7 @@ HRESULT QNContent::loadWithDialog(BSTR title, BSTR* loadedPath) {
             *loadedPath = nullptr;
         }
         try {
-            std::string path = content_.loadFileWithDialog(ansi(title));
+            std::string path = content_.loadFileWithDialog(ansiOf(title));
             setResult(loadedPath, ansiResult(path));
         } catch (const stream::exceptions::StreamException& e) {
             module::logError(e.message());
@@ -143,7 +140,7 @@ HRESULT QNContent::saveFileWithDialog(BSTR defaultName, BSTR* path) {
         }
         std::string chosen;
         try {
-            content_.saveFileWithDialog(ansi(defaultName), chosen);
+            content_.saveFileWithDialog(ansiOf(defaultName), chosen);
         } catch (...) {
             if (!chosen.empty()) {
                 setResult(path, ansiResult(chosen));
@@ -234,14 +231,14 @@ HRESULT QNContent::toBASE64(BSTR* base64) {
 
 HRESULT QNContent::setBASE64(BSTR base64) {
     return guarded("setBase64", [&] {
-        content_.setBASE64(ansi(base64));
+        content_.setBASE64(ansiOf(base64));
         return S_OK;
     });
 }
 
 HRESULT QNContent::loadFileWithPath(BSTR path) {
     return guarded("loadFileWithPath", [&] {
-        std::string file = ansi(path);
+        std::string file = ansiOf(path);
         try {
             content_.loadFileWithPath(file);
         } catch (const stream::exceptions::StreamException& e) {
@@ -281,7 +278,7 @@ HRESULT QNContent::get_encoding(BSTR* name) {
 HRESULT QNContent::put_encoding(BSTR name) {
     return guarded("put_encoding", [&] {
         module::logTrace("CContent::put_encoding");
-        content_.setEncoding(ansi(name));
+        content_.setEncoding(ansiOf(name));
         return S_OK;
     });
 }
@@ -307,7 +304,7 @@ HRESULT QNContent::putContentStringEnc(BSTR newVal) {
 
 HRESULT QNContent::getFileSizeByPath(BSTR filePath, ULONG* size) {
     return guarded("getFileSizeByPath", [&] {
-        ULONG result = CContent::getFileSizeByPath(ansi(filePath));
+        ULONG result = CContent::getFileSizeByPath(ansiOf(filePath));
         if (size != nullptr) {
             *size = result;
         }

@@ -1,5 +1,6 @@
 #include "component/content/QNCryptoSystem.h"
 
+#include "component/content/BstrText.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
 #include "platform/system/Charset.h"
@@ -36,10 +37,6 @@ constexpr com::DispatchMember kMembers[] = {
 constexpr com::DispatchTable kTable{IQNCryptoSystem::iid, "IQNCryptoSystem", kMembers,
                                     sizeof(kMembers) / sizeof(kMembers[0])};
 
-std::string ansi(BSTR text) {
-    return Charset::toAnsi(com::bstrToUtf16(text));
-}
-
 } // namespace
 
 const com::DispatchTable& QNCryptoSystem::dispatchTable() {
@@ -64,8 +61,9 @@ HRESULT QNCryptoSystem::openSystemStore(BSTR, LONG, IDispatch** store) {
 }
 
 HRESULT QNCryptoSystem::setProperty(BSTR name, BSTR value) {
-    return guarded("setProperty",
-                   [&] { return system_.setProperty(ansi(name), ansi(value)) ? S_OK : E_FAIL; });
+    return guarded("setProperty", [&] {
+        return system_.setProperty(ansiOf(name), ansiOf(value)) ? S_OK : E_FAIL;
+    });
 }
 
 // The signer class fills this in: a QNSignData with the implementation of the mode, and the
@@ -156,14 +154,14 @@ HRESULT QNCryptoSystem::getCertificates(IDispatch**, LONG, BSTR, LONG, BSTR, BST
 
 HRESULT QNCryptoSystem::addRestriction(BSTR field, BSTR value) {
     return guarded("addRestriction", [&] {
-        system_.addRestriction(ansi(field), ansi(value));
+        system_.addRestriction(ansiOf(field), ansiOf(value));
         return S_OK;
     });
 }
 
 HRESULT QNCryptoSystem::addTrustEntity(BSTR trustEntity) {
     return guarded("addTrustEntity", [&] {
-        system_.addTrustEntity(ansi(trustEntity));
+        system_.addTrustEntity(ansiOf(trustEntity));
         return S_OK;
     });
 }
@@ -175,7 +173,7 @@ HRESULT QNCryptoSystem::clearRestrictionsAndTrustEntities() {
 
 HRESULT QNCryptoSystem::setInitProperty(BSTR name, BSTR value) {
     return guarded("setInitProperty", [&] {
-        return CQNCryptoSystem::setInitProperty(ansi(name), ansi(value)) ? S_OK : E_FAIL;
+        return CQNCryptoSystem::setInitProperty(ansiOf(name), ansiOf(value)) ? S_OK : E_FAIL;
     });
 }
 

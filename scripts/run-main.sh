@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The main job: installs the dependencies, builds Release in build-main and runs
+# examples/content.js on a file (the first argument, or a sample made here): it loads the
+# file into a QNContent and prints its Base64 and its SHA-256.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+cmake -S . -B build-main -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLION_TESTS=OFF \
+      -DQUILLION_BENCH=OFF
+cmake --build build-main -j2 --target qnscript quillion2
+
+file=${1:-}
+if [ -z "$file" ]; then
+    file=build-main/sample.txt
+    printf 'Quillion2: contenido de ejemplo.\n' > "$file"
+fi
+build-main/bin/qnscript examples/content.js "$file"
+echo "Check: $(openssl dgst -sha256 -r "$file" | cut -d' ' -f1) (openssl dgst -sha256)"
