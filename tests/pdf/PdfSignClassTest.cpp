@@ -154,8 +154,7 @@ TEST_F(PdfSignClass, ErrorsReachTheCaller) {
     EXPECT_EQ(loadBase64(encrypted), DISP_E_EXCEPTION);
     EXPECT_EQ(lastErrorDescription(), "PDF_ENCRYPTED");
 
-    std::string broken = pdftest::makeSimplePdf();
-    broken.replace(broken.find("/Length"), 7, "/Lxngth");
+    std::string broken = pdftest::makePdf({{1, "<< /Type /Catalog >>"}}, "/Root 1 0 R /K (open");
     EXPECT_EQ(loadBase64(broken), DISP_E_EXCEPTION);
     EXPECT_EQ(lastErrorDescription(), "El PDF no tiene un formato legible.");
 

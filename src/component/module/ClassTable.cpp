@@ -4,6 +4,7 @@
 #include "component/content/QNCollection.h"
 #include "component/content/QNContent.h"
 #include "component/content/QNCryptoSystem.h"
+#include "component/pdf/PdfSign.h"
 
 namespace component::module {
 
@@ -20,7 +21,7 @@ const std::array<ClassRow, kClassCount>& classTable() {
         {&kQNRecipients, nullptr},
         {&kQNEnvelopedData, nullptr},
         {&kQNCryptoSystem, &com::ClassFactory<content::QNCryptoSystem>::make},
-        {&kPdfSign, nullptr},
+        {&kPdfSign, &com::ClassFactory<pdf::PdfSign>::make},
         {&kQPASigner, nullptr},
     }};
     return table;

@@ -457,6 +457,16 @@ CPdfSign::InsertResult CPdfSign::InsertSign(std::string_view signatureHex) {
                         static_cast<uint32_t>(signatureHex.size()))) {
         return InsertResult::Refused;
     }
+    // The parsed /Contents of the filled signature follows the bytes it was read from.
+    if (!signatures_.empty()) {
+        CBPdfValue* contents = GetContents(static_cast<int32_t>(signatures_.size()) - 1);
+        const std::string& document = reader_.GetPdf();
+        if (contents != nullptr && contents->GetPosition() <= placeholderOffset_ &&
+            static_cast<size_t>(placeholderOffset_ + placeholderLength_ + 2) <= document.size()) {
+            contents->SetText(document.substr(static_cast<size_t>(placeholderOffset_),
+                                              static_cast<size_t>(placeholderLength_ + 2)));
+        }
+    }
     return InsertResult::Written;
 }
 
