@@ -133,6 +133,10 @@ template <class I> void writeInterface(VARIANT& v, I*& value) {
     value = nullptr;
 }
 
+inline bool isNullArgument(const VARIANT* v) {
+    return v && v->vt == VT_NULL;
+}
+
 struct SlotInit {
     DispatchCall& call;
     UINT index;
@@ -176,6 +180,9 @@ template <class I> class InterfaceInSlot {
 public:
     explicit InterfaceInSlot(SlotInit init) : init_(init) {}
     HRESULT prepare() {
+        if (isNullArgument(init_.call.argument(init_.index))) {
+            return S_OK; // null stands for no object
+        }
         Variant holder;
         HRESULT hr = init_.call.coerce(init_.index, interfaceVt<I>(), holder.out());
         if (hr != S_OK) {
@@ -288,6 +295,9 @@ public:
     HRESULT prepare() {
         if (init_.param.isOut()) {
             return S_OK;
+        }
+        if (isNullArgument(init_.call.argument(init_.index))) {
+            return S_OK; // null stands for no object
         }
         Variant holder;
         HRESULT hr = init_.call.coerce(init_.index, interfaceVt<I>(), holder.out());

@@ -153,14 +153,16 @@ bool equalsIgnoreCase(const std::string& a, const char* b) {
     return i == a.size() && b[i] == 0;
 }
 
-// Parses a number written in the "C" locale; false when the text is not one.
-bool parseNumber(const std::string& raw, long double& value) {
+enum class Parsed { Number, Overflow, NotANumber };
+
+// Parses a number written in the "C" locale.
+Parsed parseNumber(const std::string& raw, long double& value) {
     std::string s = trim(raw);
     if (!s.empty() && s[0] == '+') {
         s.erase(0, 1);
     }
     if (s.empty()) {
-        return false;
+        return Parsed::NotANumber;
     }
     const char* first = s.data();
     const char* last = s.data() + s.size();
@@ -168,19 +170,21 @@ bool parseNumber(const std::string& raw, long double& value) {
     auto [p, ec] = std::from_chars(first, last, integer);
     if (ec == std::errc() && p == last) {
         value = static_cast<long double>(integer);
-        return true;
+        return Parsed::Number;
     }
     double d = 0;
     auto [q, ec2] = std::from_chars(first, last, d, std::chars_format::general);
-    if (ec2 == std::errc() && q == last) {
-        value = d;
-        return true;
+    if (q != last) {
+        return Parsed::NotANumber;
     }
-    if (ec2 == std::errc::result_out_of_range && q == last) {
-        value = HUGE_VALL;
-        return true;
+    if (ec2 == std::errc::result_out_of_range) {
+        return Parsed::Overflow;
     }
-    return false;
+    if (ec2 != std::errc()) {
+        return Parsed::NotANumber;
+    }
+    value = d;
+    return Parsed::Number;
 }
 
 bool readInt(const std::string& s, std::size_t& i, int& out, int maxDigits) {
@@ -375,10 +379,14 @@ HRESULT fromText(BSTR text, VARTYPE vt, VARIANT& out) {
         }
     }
     long double x = 0;
-    if (!parseNumber(s, x)) {
+    switch (parseNumber(s, x)) {
+    case Parsed::Number:
+        return numberTo(x, vt, out);
+    case Parsed::Overflow:
+        return DISP_E_OVERFLOW;
+    default:
         return DISP_E_TYPEMISMATCH;
     }
-    return numberTo(x, vt, out);
 }
 
 HRESULT convert(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out);
