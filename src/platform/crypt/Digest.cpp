@@ -1,6 +1,7 @@
 #include "platform/crypt/Digest.h"
 
 #include "platform/crypt/CryptErrors.h"
+#include "platform/crypt/EvpDigest.h"
 
 #include <openssl/evp.h>
 
@@ -8,7 +9,13 @@ namespace platform::crypt {
 
 namespace {
 
-const EVP_MD* mdOf(HashAlgorithm algorithm) {
+struct MdCtxFree {
+    void operator()(EVP_MD_CTX* c) const noexcept { EVP_MD_CTX_free(c); }
+};
+
+} // namespace
+
+const EVP_MD* evpDigest(HashAlgorithm algorithm) {
     switch (algorithm) {
     case HashAlgorithm::MD5:
         return EVP_md5();
@@ -20,19 +27,13 @@ const EVP_MD* mdOf(HashAlgorithm algorithm) {
     raiseCrypt(__FILE__, __LINE__, errors::NTE_BAD_ALGID);
 }
 
-struct MdCtxFree {
-    void operator()(EVP_MD_CTX* c) const noexcept { EVP_MD_CTX_free(c); }
-};
-
-} // namespace
-
 struct Digest::Context {
     std::unique_ptr<EVP_MD_CTX, MdCtxFree> ctx;
     bool finished = false;
 };
 
 Digest::Digest(HashAlgorithm algorithm) : context_(std::make_unique<Context>()) {
-    const EVP_MD* md = mdOf(algorithm);
+    const EVP_MD* md = evpDigest(algorithm);
     context_->ctx.reset(EVP_MD_CTX_new());
     if (!context_->ctx || EVP_DigestInit_ex(context_->ctx.get(), md, nullptr) != 1) {
         raiseCrypt(__FILE__, __LINE__, errors::NTE_BAD_ALGID);
@@ -70,14 +71,15 @@ std::vector<unsigned char> Digest::finish() {
 }
 
 size_t Digest::size(HashAlgorithm algorithm) {
-    return static_cast<size_t>(EVP_MD_get_size(mdOf(algorithm)));
+    return static_cast<size_t>(EVP_MD_get_size(evpDigest(algorithm)));
 }
 
 std::vector<unsigned char> digest(HashAlgorithm algorithm, const unsigned char* data, size_t n) {
     std::vector<unsigned char> out(EVP_MAX_MD_SIZE);
     unsigned int len = 0;
     static const unsigned char empty = 0;
-    if (EVP_Digest(n == 0 ? &empty : data, n, out.data(), &len, mdOf(algorithm), nullptr) != 1) {
+    if (EVP_Digest(n == 0 ? &empty : data, n, out.data(), &len, evpDigest(algorithm), nullptr) !=
+        1) {
         raiseCrypt(__FILE__, __LINE__, errors::NTE_FAIL);
     }
     out.resize(len);

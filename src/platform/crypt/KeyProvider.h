@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace platform::crypt {
+
+class PrivateKey;
+
+// The key-provider record of a certificate (property 2): where its private key lives.
+// On this platform the container is the path of the key file and the provider the name of
+// the folder key store.
+struct KeyProviderInfo {
+    std::string container;
+    std::string provider;
+    uint32_t providerType = 1; // PROV_RSA_FULL
+    uint32_t flags = 0;
+    uint32_t keySpec = 1; // AT_KEYEXCHANGE
+};
+
+// The name every folder store gives as provider.
+inline constexpr const char* kFolderKeyProvider = "Quillion2 Folder Key Store";
+
+// An acquired key-provider context: hands out the private key, loading (and, for an
+// encrypted key, unlocking) it on first use and keeping it afterwards. Thread-safe.
+class KeyProvider {
+public:
+    using Loader = std::function<std::shared_ptr<PrivateKey>()>;
+    KeyProvider(KeyProviderInfo info, Loader loader);
+
+    const KeyProviderInfo& info() const noexcept { return info_; }
+    // The private key; raises what the loader raises (13 wrong password, 1223 cancelled).
+    std::shared_ptr<PrivateKey> privateKey();
+
+private:
+    KeyProviderInfo info_;
+    Loader loader_;
+    std::mutex mutex_;
+    std::shared_ptr<PrivateKey> key_;
+};
+
+} // namespace platform::crypt

@@ -1,0 +1,154 @@
+#include "TestPki.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <openssl/rsa.h>
+#include <openssl/x509v3.h>
+
+#include "platform/crypt/NameString.h"
+
+namespace testpki {
+
+using namespace platform::crypt;
+
+std::shared_ptr<PrivateKey> newKey(int bits) {
+    EVP_PKEY* raw = EVP_RSA_gen(static_cast<unsigned>(bits));
+    if (raw == nullptr) {
+        throw std::runtime_error("key generation failed");
+    }
+    return std::make_shared<PrivateKey>(EvpPkeyPtr(raw));
+}
+
+namespace {
+
+void addExt(X509* cert, X509* issuer, int nid, const std::string& value) {
+    X509V3_CTX ctx;
+    X509V3_set_ctx_nodb(&ctx);
+    X509V3_set_ctx(&ctx, issuer, cert, nullptr, nullptr, 0);
+    X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value.c_str());
+    if (ext == nullptr) {
+        throw std::runtime_error("bad extension " + value);
+    }
+    X509_add_ext(cert, ext, -1);
+    X509_EXTENSION_free(ext);
+}
+
+} // namespace
+
+Issued issue(const CertSpec& spec, const Issued* issuer, std::shared_ptr<PrivateKey> key) {
+    if (!key) {
+        key = newKey();
+    }
+    X509Ptr cert(X509_new());
+    X509_set_version(cert.get(), 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), spec.serial);
+    X509_gmtime_adj(X509_getm_notBefore(cert.get()), spec.notBeforeOffset);
+    X509_gmtime_adj(X509_getm_notAfter(cert.get()), spec.notAfterOffset);
+    std::vector<unsigned char> nameDer =
+        stringToName(spec.subject, name_str::X500 | name_str::REVERSE_FLAG |
+                                       (spec.utf8Names ? name_str::ENABLE_UTF8_UNICODE_FLAG : 0));
+    const unsigned char* p = nameDer.data();
+    X509NamePtr name(d2i_X509_NAME(nullptr, &p, static_cast<long>(nameDer.size())));
+    X509_set_subject_name(cert.get(), name.get());
+    X509_set_issuer_name(cert.get(),
+                         issuer ? X509_get_subject_name(issuer->certificate->x509()) : name.get());
+    X509_set_pubkey(cert.get(), key->get());
+    X509* issuerX509 = issuer ? issuer->certificate->x509() : cert.get();
+    if (spec.ca) {
+        addExt(cert.get(), issuerX509, NID_basic_constraints, "critical,CA:TRUE");
+    }
+    if (!spec.keyUsage.empty()) {
+        addExt(cert.get(), issuerX509, NID_key_usage, "critical," + spec.keyUsage);
+    }
+    if (!spec.extendedKeyUsage.empty()) {
+        std::string list;
+        for (const std::string& e : spec.extendedKeyUsage) {
+            list += (list.empty() ? "" : ",") + e;
+        }
+        addExt(cert.get(), issuerX509, NID_ext_key_usage, list);
+    }
+    if (!spec.policies.empty()) {
+        addExt(cert.get(), issuerX509, NID_certificate_policies, spec.policies);
+    }
+    if (spec.subjectKeyId) {
+        addExt(cert.get(), issuerX509, NID_subject_key_identifier, "hash");
+    }
+    if (issuer) {
+        addExt(cert.get(), issuerX509, NID_authority_key_identifier, "keyid:always");
+    }
+    EVP_PKEY* signer = issuer ? issuer->key->get() : key->get();
+    if (X509_sign(cert.get(), signer, EVP_sha256()) <= 0) {
+        throw std::runtime_error("signing failed");
+    }
+    return Issued{std::make_shared<Certificate>(std::move(cert)), key};
+}
+
+namespace {
+
+// The temporary folder the process started with (tests replace TMPDIR as they run).
+const std::string& baseTemp() {
+    static const std::string base = [] {
+        const char* t = std::getenv("TMPDIR");
+        return std::string(t != nullptr && *t != '\0' ? t : "/tmp");
+    }();
+    return base;
+}
+
+} // namespace
+
+TempHome::TempHome() {
+    std::string pattern = baseTemp() + "/q2crypt_XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    path_ = pattern;
+    setenv("TMPDIR", path_.c_str(), 1);
+    setenv("QUILLION_HOME", home().c_str(), 1);
+    unsetenv("QUILLION_UI_ANSWERS");
+}
+
+TempHome::~TempHome() {
+    setenv("TMPDIR", baseTemp().c_str(), 1);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int run(const std::string& command, std::string* output) {
+    std::string full = command + " 2>&1";
+    FILE* pipe = popen(full.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        text.append(buffer, n);
+    }
+    int status = pclose(pipe);
+    if (output) {
+        *output = text;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace testpki
