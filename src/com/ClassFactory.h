@@ -7,33 +7,15 @@
 
 #include "com/IClassFactory.h"
 #include "com/ModuleLock.h"
+#include "com/UnknownImpl.h"
 
-#include <atomic>
+#include <new>
 
 namespace com {
 
-template <class Object> class ClassFactory final : public IClassFactory {
+template <class Object>
+class ClassFactory final : public UnknownImpl<ClassFactory<Object>, IClassFactory> {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            AddRef();
-            *ppv = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return refs_.fetch_add(1) + 1; }
-    ULONG Release() override {
-        ULONG left = refs_.fetch_sub(1) - 1;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         return Object::createInstance(outer, riid, ppv);
     }
@@ -56,9 +38,9 @@ public:
     }
 
 private:
+    friend class UnknownImpl<ClassFactory<Object>, IClassFactory>;
     ClassFactory() = default;
-    ~ClassFactory() = default;
-    std::atomic<ULONG> refs_{0};
+    ~ClassFactory() override = default;
 };
 
 } // namespace com

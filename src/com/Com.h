@@ -25,4 +25,5 @@
 #include "com/SafeArray.h"
 #include "com/TypeTable.h"
 #include "com/Types.h"
+#include "com/UnknownImpl.h"
 #include "com/Variant.h"

@@ -143,6 +143,25 @@ struct SlotInit {
     const ParamInfo& param;
 };
 
+// The object argument of an interface parameter, queried for I (null for a null, omitted
+// or VT_NULL argument); DISP_E_TYPEMISMATCH when it is not an object answering I.
+template <class I> HRESULT queryArgument(SlotInit& init, ComPtr<I>& result) {
+    result.reset();
+    if (isNullArgument(init.call.argument(init.index))) {
+        return S_OK;
+    }
+    Variant holder;
+    HRESULT hr = init.call.coerce(init.index, interfaceVt<I>(), holder.out());
+    if (hr != S_OK) {
+        return FAILED(hr) ? hr : S_OK;
+    }
+    IUnknown* unknown = holder.get()->punkVal;
+    if (unknown && FAILED(unknown->QueryInterface(I::iid, result.outVoid()))) {
+        return init.call.fail(init.index, DISP_E_TYPEMISMATCH);
+    }
+    return S_OK;
+}
+
 // [in] by value: numbers, BSTR, VARIANT.
 template <class T> class ValueInSlot {
 public:
@@ -179,24 +198,7 @@ private:
 template <class I> class InterfaceInSlot {
 public:
     explicit InterfaceInSlot(SlotInit init) : init_(init) {}
-    HRESULT prepare() {
-        if (isNullArgument(init_.call.argument(init_.index))) {
-            return S_OK; // null stands for no object
-        }
-        Variant holder;
-        HRESULT hr = init_.call.coerce(init_.index, interfaceVt<I>(), holder.out());
-        if (hr != S_OK) {
-            return FAILED(hr) ? hr : S_OK;
-        }
-        IUnknown* unknown = holder.get()->punkVal;
-        if (!unknown) {
-            return S_OK;
-        }
-        if (FAILED(unknown->QueryInterface(I::iid, reinterpret_cast<void**>(value_.out())))) {
-            return init_.call.fail(init_.index, DISP_E_TYPEMISMATCH);
-        }
-        return S_OK;
-    }
+    HRESULT prepare() { return queryArgument(init_, value_); }
     I* arg() { return value_.get(); }
     void finish(HRESULT) {}
 
@@ -296,20 +298,10 @@ public:
         if (init_.param.isOut()) {
             return S_OK;
         }
-        if (isNullArgument(init_.call.argument(init_.index))) {
-            return S_OK; // null stands for no object
-        }
-        Variant holder;
-        HRESULT hr = init_.call.coerce(init_.index, interfaceVt<I>(), holder.out());
-        if (hr != S_OK) {
-            return FAILED(hr) ? hr : S_OK;
-        }
-        IUnknown* unknown = holder.get()->punkVal;
-        if (unknown && FAILED(unknown->QueryInterface(I::iid, reinterpret_cast<void**>(&value_)))) {
-            value_ = nullptr;
-            return init_.call.fail(init_.index, DISP_E_TYPEMISMATCH);
-        }
-        return S_OK;
+        ComPtr<I> queried;
+        HRESULT hr = queryArgument(init_, queried);
+        value_ = queried.detach();
+        return hr;
     }
     I** arg() {
         if (init_.param.isRetval() && init_.param.isOptional() && !init_.call.result()) {

@@ -1,6 +1,7 @@
 #include "com/ErrorInfo.h"
 
 #include "com/ComPtr.h"
+#include "com/UnknownImpl.h"
 
 #include <atomic>
 #include <mutex>
@@ -11,32 +12,9 @@ namespace {
 
 // The error-information object of CreateErrorInfo: IErrorInfo and ICreateErrorInfo over
 // the same fields.
-class ErrorInfoObject final : public IErrorInfo, public ICreateErrorInfo {
+class ErrorInfoObject final
+    : public com::UnknownImpl<ErrorInfoObject, IErrorInfo, ICreateErrorInfo> {
 public:
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IErrorInfo)) {
-            *ppv = static_cast<IErrorInfo*>(this);
-        } else if (IsEqualIID(riid, IID_ICreateErrorInfo)) {
-            *ppv = static_cast<ICreateErrorInfo*>(this);
-        } else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return refs_.fetch_add(1) + 1; }
-    ULONG Release() override {
-        ULONG left = refs_.fetch_sub(1) - 1;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-
     HRESULT GetGUID(GUID* guid) override {
         if (!guid) {
             return E_INVALIDARG;
@@ -72,7 +50,8 @@ public:
     }
 
 private:
-    ~ErrorInfoObject() = default;
+    friend class com::UnknownImpl<ErrorInfoObject, IErrorInfo, ICreateErrorInfo>;
+    ~ErrorInfoObject() override = default;
 
     HRESULT give(const std::u16string& field, BSTR* out) {
         if (!out) {
@@ -92,7 +71,6 @@ private:
         }
     }
 
-    std::atomic<ULONG> refs_{0};
     std::mutex mutex_;
     GUID guid_ = GUID_NULL;
     std::u16string source_;

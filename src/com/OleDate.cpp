@@ -43,6 +43,23 @@ int daysInMonth(int y, int m) {
     return m == 2 && leap(y) ? 29 : days[m - 1];
 }
 
+// The local time of `t` plus `millis`, as an automation date.
+std::optional<DATE> localDate(std::time_t t, int millis) {
+    std::tm local{};
+    if (!localtime_r(&t, &local)) {
+        return std::nullopt;
+    }
+    DateParts p;
+    p.year = local.tm_year + 1900;
+    p.month = local.tm_mon + 1;
+    p.day = local.tm_mday;
+    p.hour = local.tm_hour;
+    p.minute = local.tm_min;
+    p.second = local.tm_sec > 59 ? 59 : local.tm_sec; // a leap second
+    p.millisecond = millis;
+    return dateFromParts(p);
+}
+
 } // namespace
 
 std::optional<DATE> dateFromParts(const DateParts& p) {
@@ -87,18 +104,7 @@ std::optional<DateParts> dateToParts(DATE date) {
 }
 
 std::optional<DATE> dateFromTimeT(std::time_t t) {
-    std::tm local{};
-    if (!localtime_r(&t, &local)) {
-        return std::nullopt;
-    }
-    DateParts p;
-    p.year = local.tm_year + 1900;
-    p.month = local.tm_mon + 1;
-    p.day = local.tm_mday;
-    p.hour = local.tm_hour;
-    p.minute = local.tm_min;
-    p.second = local.tm_sec > 59 ? 59 : local.tm_sec;
-    return dateFromParts(p);
+    return localDate(t, 0);
 }
 
 std::optional<std::time_t> dateToTimeT(DATE date) {
@@ -129,21 +135,8 @@ std::optional<DATE> dateFromUnixMillis(double millis) {
     if (std::fabs(seconds) > 4.0e11) {
         return std::nullopt;
     }
-    auto t = static_cast<std::time_t>(seconds);
     int rest = static_cast<int>(millis - seconds * 1000.0);
-    std::tm local{};
-    if (!localtime_r(&t, &local)) {
-        return std::nullopt;
-    }
-    DateParts p;
-    p.year = local.tm_year + 1900;
-    p.month = local.tm_mon + 1;
-    p.day = local.tm_mday;
-    p.hour = local.tm_hour;
-    p.minute = local.tm_min;
-    p.second = local.tm_sec > 59 ? 59 : local.tm_sec;
-    p.millisecond = rest < 0 ? 0 : rest > 999 ? 999 : rest;
-    return dateFromParts(p);
+    return localDate(static_cast<std::time_t>(seconds), rest < 0 ? 0 : rest > 999 ? 999 : rest);
 }
 
 std::optional<double> dateToUnixMillis(DATE date) {

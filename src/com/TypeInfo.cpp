@@ -1,6 +1,6 @@
 #include "com/DispatchImpl.h"
+#include "com/UnknownImpl.h"
 
-#include <atomic>
 #include <new>
 
 namespace com {
@@ -9,30 +9,10 @@ namespace {
 
 // The member list of one dispatch table; keeps the object it describes alive, and with it
 // the module that holds the table.
-class TableTypeInfo final : public ITypeInfo {
+class TableTypeInfo final : public UnknownImpl<TableTypeInfo, ITypeInfo> {
 public:
     TableTypeInfo(const DispatchTable& table, IUnknown* owner) : table_(table), owner_(owner) {}
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ITypeInfo)) {
-            AddRef();
-            *ppv = static_cast<ITypeInfo*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return refs_.fetch_add(1) + 1; }
-    ULONG Release() override {
-        ULONG left = refs_.fetch_sub(1) - 1;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
     HRESULT GetInterfaceId(IID* iid) override {
         if (!iid) {
             return E_POINTER;
@@ -60,8 +40,8 @@ public:
     }
 
 private:
-    ~TableTypeInfo() = default;
-    std::atomic<ULONG> refs_{0};
+    ~TableTypeInfo() override = default;
+    friend class UnknownImpl<TableTypeInfo, ITypeInfo>;
     const DispatchTable& table_;
     ComPtr<IUnknown> owner_;
 };
