@@ -147,6 +147,22 @@ TEST_F(ContentObject, FilesByPath) {
     EXPECT_EQ(size, 0xFFFFFFFFu);
 }
 
+TEST_F(ContentObject, FilesOfFourGibibytesAndMore) {
+    // A sparse file: 4 GiB + 5 bytes take no disk space.
+    const std::string big = path("big.bin");
+    write("big.bin", "");
+    std::filesystem::resize_file(big, (uint64_t{1} << 32) + 5);
+    ULONG size = 0;
+    ASSERT_EQ(content_->getFileSizeByPath(com::BStr::fromUtf8(big).get(), &size), S_OK);
+    EXPECT_EQ(size, 5u); // the low 32 bits
+    // The content's size is 32 bits: such a file is refused, the content stays.
+    content_->content().replace(std::string_view("kept"));
+    EXPECT_EQ(content_->loadFileWithPath(com::BStr::fromUtf8(big).get()), codes::QN_E_READ);
+    EXPECT_EQ(bytes(), "kept");
+    ASSERT_EQ(content_->getFileSizeByPath(com::BStr::fromUtf8(dir_.string()).get(), &size), S_OK);
+    EXPECT_EQ(size, 0u); // a folder has no size
+}
+
 TEST_F(ContentObject, DialogsWithScriptedAnswers) {
     write("in.txt", "hola");
     write("answers", "open=" + path("in.txt") + "\nopen=cancel\nopen=" + path("in.txt") +

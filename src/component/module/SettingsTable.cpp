@@ -3,8 +3,10 @@
 namespace component::module {
 
 SettingsTable& SettingsTable::instance() {
-    static SettingsTable table;
-    return table;
+    // Never destroyed by the static destructors: the unload hook empties it, and it may run
+    // after them.
+    static SettingsTable* table = new SettingsTable();
+    return *table;
 }
 
 std::string SettingsTable::get(const std::string& name) const {
