@@ -89,8 +89,12 @@ std::string PdfBase64::decode(std::string_view text, size_t spare) {
 }
 
 std::string PdfBase64::encode(std::string_view bytes) {
-    std::string out((bytes.size() + 2) / 3 * 4, '\0');
-    char* write = out.data();
+    std::string out(encodedSize(bytes.size()), '\0');
+    encodeTo(bytes, out.data());
+    return out;
+}
+
+void PdfBase64::encodeTo(std::string_view bytes, char* write) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
@@ -109,7 +113,6 @@ std::string PdfBase64::encode(std::string_view bytes) {
         write[2] = rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
         write[3] = '=';
     }
-    return out;
 }
 
 } // namespace component::pdf

@@ -17,6 +17,9 @@ public:
     // spare: room reserved beyond the decoded bytes, for data appended later.
     static std::string decode(std::string_view text, size_t spare = 0);
     static std::string encode(std::string_view bytes);
+    static size_t encodedSize(size_t length) { return (length + 2) / 3 * 4; }
+    // Writes encodedSize(bytes.size()) characters to out.
+    static void encodeTo(std::string_view bytes, char* out);
 };
 
 } // namespace component::pdf

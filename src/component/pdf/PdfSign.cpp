@@ -58,6 +58,20 @@ HRESULT giveBytes(BSTR* out, std::string_view bytes) {
     return *out == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 
+// The Base64 text of bytes as a binary string, encoded in place.
+HRESULT giveBase64(BSTR* out, std::string_view bytes) {
+    size_t length = PdfBase64::encodedSize(bytes.size());
+    if (length > UINT32_MAX) {
+        return E_OUTOFMEMORY;
+    }
+    *out = SysAllocStringByteLen(nullptr, static_cast<UINT>(length));
+    if (*out == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    PdfBase64::encodeTo(bytes, reinterpret_cast<char*>(*out));
+    return S_OK;
+}
+
 } // namespace
 
 const com::DispatchTable& PdfSign::dispatchTable() {
@@ -84,7 +98,10 @@ template <class Body> HRESULT PdfSign::guarded(const char* method, Body&& body) 
 
 std::string PdfSign::SAFE_OLE2A(BSTR text) {
     pdfInfo("CPdfSign::SAFE_OLE2A()  :: Entrando");
-    return PdfText::toWindows1252(com::bstrToUtf16(text));
+    if (text == nullptr) {
+        return {};
+    }
+    return PdfText::toWindows1252(std::u16string_view(text, SysStringLen(text)));
 }
 
 std::string PdfSign::Fmt_PdfText(std::string_view text) {
@@ -135,7 +152,11 @@ HRESULT PdfSign::bytesToSign(LONG index, BSTR* pVal, bool base64, const char* me
         pdfError(prefix + "Rango no valido.");
         return S_FALSE;
     }
-    return giveBytes(pVal, base64 ? Fmt_base64(*bytes) : *bytes);
+    if (base64) {
+        pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
+        return giveBase64(pVal, *bytes);
+    }
+    return giveBytes(pVal, *bytes);
 }
 
 HRESULT PdfSign::GetBytesToSign(LONG Index, BSTR* pVal) {
@@ -224,7 +245,8 @@ HRESULT PdfSign::GetAllB64Bytes(BSTR* pVal) {
             pdfError("CPdfSign::GetAllB64Bytes()  :ERROR: No se ha cargado el PDF.");
             return S_OK;
         }
-        return giveBytes(pVal, Fmt_base64(engine_.GetPdf()));
+        pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
+        return giveBase64(pVal, engine_.GetPdf());
     });
 }
 
