@@ -73,7 +73,13 @@ Issued issue(const CertSpec& spec, const Issued* issuer, std::shared_ptr<Private
         addExt(cert.get(), issuerX509, NID_ext_key_usage, list);
     }
     if (!spec.policies.empty()) {
-        addExt(cert.get(), issuerX509, NID_certificate_policies, spec.policies);
+        CERTIFICATEPOLICIES* policies = CERTIFICATEPOLICIES_new();
+        POLICYINFO* info = POLICYINFO_new();
+        ASN1_OBJECT_free(info->policyid);
+        info->policyid = OBJ_txt2obj(spec.policies.c_str(), 1);
+        sk_POLICYINFO_push(policies, info);
+        X509_add1_ext_i2d(cert.get(), NID_certificate_policies, policies, 0, X509V3_ADD_DEFAULT);
+        CERTIFICATEPOLICIES_free(policies);
     }
     if (spec.subjectKeyId) {
         addExt(cert.get(), issuerX509, NID_subject_key_identifier, "hash");
