@@ -80,6 +80,8 @@ TEST_F(ContentObject, Base64Decoding) {
     com::BStr out;
     ASSERT_EQ(content_->setBASE64(com::BStr(u"YW Jj\r\n").get()), S_OK);
     EXPECT_EQ(bytes(), "abc");
+    ASSERT_EQ(content_->setBASE64(com::BStr(u"YWñ€J\u0161j").get()), S_OK);
+    EXPECT_EQ(bytes(), "abc"); // characters outside the alphabet are skipped
     ASSERT_EQ(content_->setBASE64(com::BStr(u"YQ==").get()), S_OK);
     EXPECT_EQ(bytes(), "a");
     ASSERT_EQ(content_->setBASE64(com::BStr(u"YQ").get()), S_OK);

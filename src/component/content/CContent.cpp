@@ -175,9 +175,34 @@ std::string CContent::toBASE64() const {
 void CContent::setBASE64(std::string_view text) {
     logTrace("CContent::setBASE64");
     logTrace(text);
+    decodeBase64(
+        [&text](size_t from, size_t n, std::string& slice) { slice.assign(text.data() + from, n); },
+        text.size());
+}
+
+void CContent::setBASE64(std::u16string_view text) {
+    logTrace("CContent::setBASE64");
+    if (module::logEnabled(stream::LOG_TRACE)) {
+        logTrace(Charset::toAnsi(text));
+    }
+    // Every character outside the Base64 alphabet is skipped, so a character above 0x7F,
+    // whatever its ANSI bytes, decodes like any byte above 0x7F.
+    decodeBase64(
+        [&text](size_t from, size_t n, std::string& slice) {
+            slice.resize(n);
+            for (size_t i = 0; i < n; ++i) {
+                char16_t unit = text[from + i];
+                slice[i] = unit < 0x80 ? static_cast<char>(unit) : static_cast<char>(0x80);
+            }
+        },
+        text.size());
+}
+
+template <class Slicer> void CContent::decodeBase64(Slicer&& sliceOf, size_t length) {
     stream::Base64 decoder(stream::Base64::DECODE, 4096);
     stream::ByteBuffer fresh;
-    fresh.reserve(text.size() / 4 * 3 + 3);
+    fresh.reserve(length / 4 * 3 + 3);
+    std::string slice;
     std::string piece;
     piece.reserve(kBase64Slice);
     auto keep = [&fresh, &piece] {
@@ -185,10 +210,10 @@ void CContent::setBASE64(std::string_view text) {
         piece.clear();
     };
     logTrace("Antes de update");
-    const unsigned char* chars = reinterpret_cast<const unsigned char*>(text.data());
-    for (size_t done = 0; done < text.size(); done += kBase64Slice) {
-        size_t n = std::min(kBase64Slice, text.size() - done);
-        decoder.update(chars + done, n, piece);
+    for (size_t from = 0; from < length; from += kBase64Slice) {
+        size_t n = std::min(kBase64Slice, length - from);
+        sliceOf(from, n, slice);
+        decoder.update(reinterpret_cast<const unsigned char*>(slice.data()), n, piece);
         keep();
     }
     logTrace("Antes de finish");

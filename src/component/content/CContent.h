@@ -46,6 +46,8 @@ public:
     std::string toBASE64() const;
     // Decodes (characters outside the alphabet skipped); the result replaces the content.
     void setBASE64(std::string_view text);
+    // The same from UTF-16 text (the ANSI form is made only for the TRACE line).
+    void setBASE64(std::u16string_view text);
 
     void saveFile(const std::string& path);
     void loadFileWithPath(const std::string& path);
@@ -72,6 +74,9 @@ private:
     void writeFile(const std::string& path) const;
     // Writes a 0 just past the data when the last byte is not 0 (size unchanged).
     void terminate();
+    // Decodes length characters, handed out in slices by sliceOf(from, n, slice), into a
+    // new buffer that then replaces the content.
+    template <class Slicer> void decodeBase64(Slicer&& sliceOf, size_t length);
     std::string openDialog(const std::string& title);
 
     stream::ByteBuffer content_;

@@ -231,7 +231,8 @@ HRESULT QNContent::toBASE64(BSTR* base64) {
 
 HRESULT QNContent::setBASE64(BSTR base64) {
     return guarded("setBase64", [&] {
-        content_.setBASE64(ansiOf(base64));
+        content_.setBASE64(
+            std::u16string_view(base64 == nullptr ? u"" : base64, SysStringLen(base64)));
         return S_OK;
     });
 }
