@@ -39,8 +39,8 @@ std::string quote(std::string_view text) {
         if (c == '\\' || c == '"') {
             out.push_back('\\');
         }
-        if (c == '\n') {
-            out += "\\n";
+        if (c == '\n' || c == '\r') {
+            out += c == '\n' ? "\\n" : "\\r";
             continue;
         }
         out.push_back(c);
@@ -63,7 +63,7 @@ bool unquote(std::string_view text, std::size_t& i, std::string& out) {
         }
         if (c == '\\' && i < text.size()) {
             char next = text[i++];
-            out.push_back(next == 'n' ? '\n' : next);
+            out.push_back(next == 'n' ? '\n' : next == 'r' ? '\r' : next);
         } else {
             out.push_back(c);
         }
@@ -74,9 +74,7 @@ bool unquote(std::string_view text, std::size_t& i, std::string& out) {
 } // namespace
 
 std::string RegistryFile::normalize(std::string_view key) {
-    std::string k(key);
-    std::replace(k.begin(), k.end(), '/', '\\');
-    std::string_view view = k;
+    std::string_view view = key;
     if (view.size() >= kRoot.size() && sameText(view.substr(0, kRoot.size()), kRoot) &&
         (view.size() == kRoot.size() || view[kRoot.size()] == '\\')) {
         view.remove_prefix(kRoot.size());

@@ -48,6 +48,11 @@ TEST(Registry, ValuesRoundTripThroughTheFile) {
         << "keys and names are case-insensitive";
     EXPECT_FALSE(com::Registry::value(inproc, "Missing"));
     EXPECT_EQ(com::Registry::subKeys(kClsidKey), std::vector<std::string>{"InprocServer32"});
+    ASSERT_EQ(com::Registry::setValue("MIME\\Database\\Content Type\\text/xml", "Lines", "a\r\nb"),
+              S_OK);
+    EXPECT_EQ(com::Registry::value("MIME\\Database\\Content Type\\text/xml", "Lines"), "a\r\nb");
+    EXPECT_EQ(com::Registry::subKeys("MIME\\Database\\Content Type"),
+              std::vector<std::string>{"text/xml"});
     ASSERT_EQ(com::Registry::setValue(inproc, "ThreadingModel", "Apartment"), S_OK);
     EXPECT_EQ(com::Registry::values(inproc).size(), 2u) << "a value is replaced, not added";
 }
