@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sys/stat.h>
 
 namespace host {
 
@@ -99,12 +100,17 @@ ScriptHost::ScriptHost(std::string scriptPath, std::vector<std::string> argument
 }
 
 int ScriptHost::run() {
+    struct stat st {};
     std::ifstream in(scriptPath_, std::ios::binary);
-    if (!in) {
+    if (stat(scriptPath_.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !in) {
         std::fprintf(stderr, "qnscript: cannot open script file %s\n", scriptPath_.c_str());
         return 1;
     }
     std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        std::fprintf(stderr, "qnscript: cannot read script file %s\n", scriptPath_.c_str());
+        return 1;
+    }
     if (source.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         source.erase(0, 3);
     }
