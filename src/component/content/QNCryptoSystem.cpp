@@ -1,5 +1,6 @@
 #include "component/content/QNCryptoSystem.h"
 
+#include "component/certificates/SystemStoreOpening.h"
 #include "component/content/BstrText.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
@@ -48,15 +49,13 @@ template <class Body> HRESULT QNCryptoSystem::guarded(const char* method, Body&&
                               std::forward<Body>(body));
 }
 
-// The certificate store classes fill this in: "CQNCryptoSystem::openSystemStore" at TRACE,
-// the store location from storeType, a QNCertificateStore opened read-only.
-HRESULT QNCryptoSystem::openSystemStore(BSTR, LONG, IDispatch** store) {
+HRESULT QNCryptoSystem::openSystemStore(BSTR storeName, LONG storeType, IDispatch** store) {
     return guarded("openSystemStore", [&] {
         module::logTrace("CQNCryptoSystem::openSystemStore");
         if (store != nullptr) {
             *store = nullptr;
         }
-        return E_NOTIMPL;
+        return certificates::openSystemStore(ansiOf(storeName), storeType, store);
     });
 }
 

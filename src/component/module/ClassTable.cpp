@@ -1,6 +1,8 @@
 #include "component/module/ClassTable.h"
 
 #include "com/ClassFactory.h"
+#include "component/certificates/QNCertificate.h"
+#include "component/certificates/QNCertificates.h"
 #include "component/content/QNCollection.h"
 #include "component/content/QNContent.h"
 #include "component/content/QNCryptoSystem.h"
@@ -12,9 +14,9 @@ const std::array<ClassRow, kClassCount>& classTable() {
     static const std::array<ClassRow, kClassCount> table = {{
         {&kQNCollection, &com::ClassFactory<content::QNCollection>::make},
         {&kQNContent, &com::ClassFactory<content::QNContent>::make},
-        {&kQNCertificate, nullptr},
-        {&kQNCertificates, nullptr},
-        {&kQNCertificateStore, nullptr},
+        {&kQNCertificate, &com::ClassFactory<certificates::QNCertificate>::make},
+        {&kQNCertificates, &com::ClassFactory<certificates::QNCertificates>::make},
+        {&kQNCertificateStore, &com::ClassFactory<certificates::QNCertificateStore>::make},
         {&kQNVerifyStatus, nullptr},
         {&kQNSignData, nullptr},
         {&kQNVerifier, nullptr},
