@@ -14,6 +14,21 @@ check(a.count === 9, "it is the same object");
 var failed = false;
 try { b.countOf({}); } catch (e) { failed = e.number === -2146828275; }
 check(failed, "a plain script object is a type mismatch");
+var hostile = new Proxy({}, {
+    get: function () { throw new Error("trap"); },
+    has: function () { throw new Error("trap"); }
+});
+failed = false;
+try { b.countOf(hostile); } catch (e) { failed = e.number === -2146828275; }
+check(failed, "a script Proxy whose traps throw is a type mismatch");
+failed = false;
+try { b.describe([hostile, 1]); } catch (e) { failed = e.number === -2146828275; }
+check(failed, "also inside an array");
+var getterArray = [1, 2];
+Object.defineProperty(getterArray, 1, { get: function () { throw new Error("getter"); } });
+failed = false;
+try { b.describe(getterArray); } catch (e) { failed = true; }
+check(failed, "an array element whose getter throws");
 for (var i = 0; i < 2000; i++) {
     new ActiveXObject("QuillionTest.TestObject").self().count = i;
 }
