@@ -168,6 +168,8 @@ void registerWScript(duk_context* ctx) {
     duk_put_prop_string(ctx, -2, "Quit");
     duk_push_c_function(ctx, native<sleepBody>, 1);
     duk_put_prop_string(ctx, -2, "Sleep");
+    duk_push_c_function(ctx, native<activeXBody>, 1);
+    duk_put_prop_string(ctx, -2, "CreateObject");
     putString(ctx, "ScriptFullName", state.scriptFullName);
     putString(ctx, "ScriptName", baseName(state.scriptFullName));
     putString(ctx, "Name", "Windows Script Host");

@@ -1,8 +1,8 @@
 #pragma once
 
 // The WScript object: Echo, Arguments (length, Item(i), Count(), callable as Arguments(i)),
-// Quit(code), Sleep(ms), ScriptFullName, ScriptName, Name, Version, StdOut / StdErr
-// (Write, WriteLine), and the ActiveXObject constructor.
+// Quit(code), Sleep(ms), CreateObject(progId), ScriptFullName, ScriptName, Name, Version, StdOut /
+// StdErr (Write, WriteLine), and the ActiveXObject constructor.
 
 #include <duktape.h>
 

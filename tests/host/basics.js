@@ -20,4 +20,6 @@ check(o.Item(3) === "item3", "a property with a parameter is called like a metho
 check(("count" in o) && !("nosuch" in o), "the in operator asks GetIDsOfNames");
 var versioned = new ActiveXObject("QuillionTest.TestObject.1");
 check(versioned.concat("x", 1) === "x1", "versioned ProgID; a number coerced to text");
+check(WScript.CreateObject("QuillionTest.TestObject").concat("w", "s") === "ws",
+      "WScript.CreateObject");
 WScript.Echo("PASS");
