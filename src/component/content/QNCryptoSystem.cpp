@@ -1,5 +1,6 @@
 #include "component/content/QNCryptoSystem.h"
 
+#include "component/certificates/CertificateListing.h"
 #include "component/certificates/SystemStoreOpening.h"
 #include "component/content/BstrText.h"
 #include "component/module/ErrorReport.h"
@@ -138,16 +139,22 @@ HRESULT QNCryptoSystem::decrypt(IDispatch*, IDispatch*, IDispatch** decryptedCon
     });
 }
 
-// The certificate listing fills this in over system_.restrictions() and
-// system_.trustEntities(), clearing them after a successful listing.
-HRESULT QNCryptoSystem::getCertificates(IDispatch**, LONG, BSTR, LONG, BSTR, BSTR,
+HRESULT QNCryptoSystem::getCertificates(IDispatch** certificates, LONG bFilterCAs,
+                                        BSTR sOnlyWithPrivateKey, LONG bOnlyNotExpired,
+                                        BSTR sCertificateField, BSTR sCertificateFieldPart,
                                         VARIANT* retCertificates) {
     return guarded("getCertificates", [&] {
         module::logTrace("CQNCryptoSystem::getCertificates");
-        if (retCertificates != nullptr) {
-            VariantInit(retCertificates);
+        certificates::ListingRequest request{
+            bFilterCAs != 0,           ansiOf(sOnlyWithPrivateKey),   bOnlyNotExpired != 0,
+            ansiOf(sCertificateField), ansiOf(sCertificateFieldPart), system_.trustEntities(),
+            system_.restrictions()};
+        HRESULT hr = certificates::listCertificates(
+            certificates != nullptr ? *certificates : nullptr, request, retCertificates);
+        if (SUCCEEDED(hr)) {
+            system_.clearRestrictionsAndTrustEntities();
         }
-        return E_NOTIMPL;
+        return hr;
     });
 }
 

@@ -34,4 +34,7 @@ export QUILLION_UI_ANSWERS=$WORK/answers
 "$QNSCRIPT" "$HERE/store.js" "$(openssl x509 -in "$MY/1-firma.pem" -noout -serial | cut -d= -f2)" \
     > "$WORK/out.txt" 2>&1 || { cat "$WORK/out.txt"; fail "script failed"; }
 grep -qx OK "$WORK/out.txt" || { cat "$WORK/out.txt"; fail "script output"; }
+"$QNSCRIPT" "$HERE/listing.js" > "$WORK/listing.txt" 2>&1 ||
+    { cat "$WORK/listing.txt"; fail "listing script failed"; }
+grep -qx OK "$WORK/listing.txt" || { cat "$WORK/listing.txt"; fail "listing output"; }
 echo PASS
