@@ -34,6 +34,7 @@ constexpr Entry kMessages[] = {
     {38, "Reached the end of the file.\r\n"},
     {50, "The request is not supported.\r\n"},
     {80, "The file exists.\r\n"},
+    {86, "The specified network password is not correct.\r\n"},
     {87, "The parameter is incorrect.\r\n"},
     {112, "There is not enough space on the disk.\r\n"},
     {122, "The data area passed to a system call is too small.\r\n"},
@@ -159,6 +160,8 @@ constexpr Entry kMessages[] = {
                  "certificate.\r\n"},
     {0x80092013, "The revocation function was unable to check revocation because the "
                  "revocation server was offline.\r\n"},
+    {0x80092029, "The string contains an invalid X500 name attribute key, oid, value or "
+                 "delimiter.\r\n"},
     {0x80093102, "ASN1 unexpected end of data.\r\n"},
     {0x80093103, "ASN1 corrupted data.\r\n"},
     {0x80093104, "ASN1 value too large.\r\n"},
