@@ -15,8 +15,10 @@
 // a per-object options word starting at 0). Every live object holds one lock of its module
 // (com::moduleLockCount, see ModuleLock.h).
 //
-// A class answering more interfaces defines
+// A class answering more interfaces derives from them as well, defines
 //     void* queryExtraInterface(REFIID riid);   // the interface pointer, or null
+// and forwards QueryInterface / AddRef / Release to DispatchObject's (the extra bases have
+// IUnknown slots of their own).
 //
 // Objects are created with createInstance (class factories, aggregation) or create (sibling
 // objects inside the module).

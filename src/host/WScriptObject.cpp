@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -82,7 +83,12 @@ duk_ret_t quitBody(duk_context* ctx) {
     if (duk_is_number(ctx, 0)) {
         double d = duk_get_number(ctx, 0);
         if (std::isfinite(d)) {
-            code = static_cast<int>(static_cast<long long>(std::trunc(d)) & 0xFFFFFFFF);
+            // ToInt32: the value modulo 2^32, without an out-of-range conversion
+            double wrapped = std::fmod(std::trunc(d), 4294967296.0);
+            if (wrapped < 0) {
+                wrapped += 4294967296.0;
+            }
+            code = static_cast<int>(static_cast<std::uint32_t>(wrapped));
         }
     }
     state.quitRequested = true;
@@ -93,7 +99,10 @@ duk_ret_t quitBody(duk_context* ctx) {
 
 duk_ret_t sleepBody(duk_context* ctx) {
     double ms = duk_is_number(ctx, 0) ? duk_get_number(ctx, 0) : 0;
-    if (ms > 0 && std::isfinite(ms)) {
+    if (ms > 2147483647.0) {
+        ms = 2147483647.0; // as a 32-bit count of milliseconds at most
+    }
+    if (ms > 0) {
         timespec t{static_cast<time_t>(ms / 1000),
                    static_cast<long>(std::fmod(ms, 1000.0) * 1000000.0)};
         while (nanosleep(&t, &t) != 0 && errno == EINTR) {

@@ -151,3 +151,64 @@ TEST(ObjectFrame, ReferenceCountsAreAtomic) {
     object.reset();
     EXPECT_EQ(com::moduleLockCount(), before - 1);
 }
+
+namespace {
+
+struct IMini : IDispatch {
+    static constexpr IID iid = com::makeGuid("7E3A4C1B-2D5F-4A60-8B71-9C0D1E2F3A4B");
+    virtual HRESULT get_value(LONG* value) = 0;
+};
+
+struct IExtra : IUnknown {
+    static constexpr IID iid = com::makeGuid("8F4B5D2C-3E60-4B71-9C82-AD1E2F304B5C");
+    virtual HRESULT ping(LONG* value) = 0;
+};
+
+constexpr com::DispatchMember kMiniMembers[] = {
+    com::propget<&IMini::get_value>("value", 1),
+};
+
+// A class answering one interface more than the frame's.
+class MiniObject final : public com::DispatchObject<MiniObject, IMini>, public IExtra {
+public:
+    static const com::DispatchTable& dispatchTable() {
+        static constexpr com::DispatchTable table{IMini::iid, "IMini", kMiniMembers, 1};
+        return table;
+    }
+    void* queryExtraInterface(REFIID riid) {
+        return IsEqualIID(riid, IExtra::iid) ? static_cast<IExtra*>(this) : nullptr;
+    }
+    // IExtra's IUnknown goes to the frame's.
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return DispatchObject::QueryInterface(riid, ppv);
+    }
+    ULONG AddRef() override { return DispatchObject::AddRef(); }
+    ULONG Release() override { return DispatchObject::Release(); }
+    HRESULT get_value(LONG* value) override {
+        *value = 11;
+        return S_OK;
+    }
+    HRESULT ping(LONG* value) override {
+        *value = 22;
+        return S_OK;
+    }
+};
+
+} // namespace
+
+TEST(ObjectFrame, ExtraInterfacesShareTheObjectIdentity) {
+    com::ComPtr<IDispatch> object;
+    ASSERT_EQ(MiniObject::createInstance(nullptr, IID_IDispatch, object.outVoid()), S_OK);
+    com::ComPtr<IExtra> extra = object.as<IExtra>();
+    ASSERT_TRUE(extra);
+    LONG value = 0;
+    extra->ping(&value);
+    EXPECT_EQ(value, 22);
+    com::ComPtr<IUnknown> a = object.as<IUnknown>();
+    com::ComPtr<IUnknown> b = extra.as<IUnknown>();
+    EXPECT_EQ(a.get(), b.get());
+    com::ComPtr<IObjectSafety> safety = extra.as<IObjectSafety>();
+    DWORD supported = 0, enabled = 0;
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IExtra::iid, &supported, &enabled), S_OK);
+    EXPECT_EQ(supported, 3u);
+}
