@@ -1,10 +1,11 @@
-// The PdfSign sequence a signing script runs, driven over the engine:
+// The PdfSign sequence a signing script runs, called in-process through the class's
+// interface (BSTR in, BSTR out) without the script host:
 // Set_Base64 -> CreateSign -> GetBytesB64ToSign -> InsertSign -> GetAllB64Bytes,
 // with the log open at LOG_ALL (the module's default level).
-//   bench_pdf FILE.pdf PAGE|last REPEAT LOGDIR
-#include "component/pdf/CPdfSign.h"
+//   bench_pdf FILE.pdf PAGE|last REPEAT LOGDIR [quiet]
+#include "com/BStr.h"
 #include "component/pdf/PdfBase64.h"
-#include "component/pdf/PdfText.h"
+#include "component/pdf/PdfSign.h"
 #include "stream/Log.h"
 #include "stream/LogLevel.h"
 
@@ -15,9 +16,8 @@
 #include <sstream>
 #include <string>
 
-using component::pdf::CPdfSign;
 using component::pdf::PdfBase64;
-using component::pdf::PdfText;
+using component::pdf::PdfSign;
 
 namespace {
 
@@ -29,7 +29,7 @@ double seconds(std::chrono::steady_clock::time_point since) {
 
 int main(int argc, char** argv) {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: bench_pdf FILE.pdf PAGE|last REPEAT LOGDIR\n");
+        std::fprintf(stderr, "usage: bench_pdf FILE.pdf PAGE|last REPEAT LOGDIR [quiet]\n");
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
@@ -37,8 +37,12 @@ int main(int argc, char** argv) {
     content << in.rdbuf();
     std::string base64 = PdfBase64::encode(content.str());
     // The script hands the text over as a UTF-16 string.
-    std::u16string text(base64.begin(), base64.end());
+    com::BStr text(std::u16string(base64.begin(), base64.end()));
     std::string().swap(base64);
+    com::BStr name(u"Bench");
+    com::BStr image(u"");
+    com::BStr font(u"Helvetica");
+    com::BStr value = com::BStr::fromBytes(std::string(4000, 'A'));
     int repeat = std::atoi(argv[3]);
     stream::Log::instance().open(std::string(argv[4]) + "/QuillionCOM.log", argv[0],
                                  stream::LOG_ALL);
@@ -50,32 +54,41 @@ int main(int argc, char** argv) {
     size_t outputSize = 0;
     for (int round = 0; round < repeat; ++round) {
         auto start = std::chrono::steady_clock::now();
-        CPdfSign engine;
-        std::string ansi = PdfText::toWindows1252(text);
-        double tConvert = seconds(start);
-        if (!engine.LoadPdfPtrBase64(ansi)) {
+        IPdfSign* pdf = nullptr;
+        if (PdfSign::createInstance(nullptr, IPdfSign::iid, reinterpret_cast<void**>(&pdf)) !=
+                S_OK ||
+            pdf->Set_Base64(text.get()) != S_OK) {
             std::fprintf(stderr, "not loaded\n");
             return 1;
         }
-        int32_t page = std::string(argv[2]) == "last" ? engine.GetMaxPag() : std::atoi(argv[2]);
-        if (!engine.CreateSignature(page, 50, 50, 250, 120, u"", "Bench", "Helvetica", 10, 0,
-                                    true)) {
+        double tLoad = seconds(start);
+        LONG page = 0;
+        if (std::string(argv[2]) == "last") {
+            pdf->CountPages(&page);
+        } else {
+            page = std::atoi(argv[2]);
+        }
+        LONG index = -1;
+        if (pdf->CreateSign(name.get(), image.get(), page, 50, 50, 250, 120, font.get(), 10, 0, 1,
+                            &index) != S_OK) {
             std::fprintf(stderr, "no signature built\n");
             return 1;
         }
         double tCreate = seconds(start);
-        int32_t index = engine.CountSigns() - 1;
-        std::string toSign = PdfBase64::encode(*engine.GetSignedBytes(index));
-        if (engine.InsertSign(std::string(4000, 'A')) != CPdfSign::InsertResult::Written) {
+        com::BStr toSign;
+        com::BStr signedDocument;
+        if (pdf->GetBytesB64ToSign(index, toSign.out()) != S_OK ||
+            pdf->InsertSign(value.get(), index) != S_OK) {
             std::fprintf(stderr, "not inserted\n");
             return 1;
         }
         double tInsert = seconds(start);
-        std::string signedDocument = PdfBase64::encode(engine.GetPdf());
-        outputSize = signedDocument.size();
+        pdf->GetAllB64Bytes(signedDocument.out());
+        pdf->Release();
+        outputSize = signedDocument.byteLength();
         double elapsed = seconds(start);
-        std::fprintf(stderr, "convert %.3f load+create %.3f bytes+insert %.3f all %.3f\n", tConvert,
-                     tCreate - tConvert, tInsert - tCreate, elapsed - tInsert);
+        std::fprintf(stderr, "load %.3f create %.3f bytes+insert %.3f all %.3f\n", tLoad,
+                     tCreate - tLoad, tInsert - tCreate, elapsed - tInsert);
         best = elapsed < best ? elapsed : best;
     }
     stream::Log::instance().close();

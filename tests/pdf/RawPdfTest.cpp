@@ -154,3 +154,48 @@ TEST(PdfLexer, MemoryRanges) {
     EXPECT_TRUE(raw.SetMem(reinterpret_cast<const unsigned char*>("xyz"), 3, 3));
     EXPECT_EQ(raw.GetBuffer(), "abcxyz");
 }
+
+#include "component/pdf/PdfBase64.h"
+#include "component/pdf/PdfText.h"
+
+TEST(PdfCodecs, PiecewiseEncodingEqualsWhole) {
+    std::string data;
+    for (int i = 0; i < 200003; ++i) {
+        data += static_cast<char>((i * 7919) % 251);
+    }
+    std::string whole = PdfBase64::encode(data);
+    for (size_t a : {0u, 1u, 2u, 4u, 100u, 65537u}) {
+        for (size_t b : {0u, 1u, 2u, 5u}) {
+            std::vector<std::string_view> pieces = {std::string_view(data).substr(0, a),
+                                                    std::string_view(data).substr(a, b),
+                                                    std::string_view(data).substr(a + b)};
+            std::string out(PdfBase64::encodedSize(data.size()), '\0');
+            PdfBase64::encodeTo(pieces, out.data());
+            ASSERT_EQ(out, whole) << a << " " << b;
+        }
+    }
+}
+
+TEST(PdfCodecs, Utf16DecodingEqualsConversionThenDecoding) {
+    std::string data;
+    for (int i = 0; i < 150001; ++i) {
+        data += static_cast<char>((i * 31) % 256);
+    }
+    std::string encoded = PdfBase64::encode(data);
+    std::u16string text;
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        text += static_cast<char16_t>(static_cast<unsigned char>(encoded[i]));
+        if (i % 76 == 75) {
+            text += u"\r\n";
+        }
+    }
+    // Marks and other characters the conversion turns into non-alphabet bytes, some of them
+    // on the slice boundaries.
+    text.insert(65536, u"\u0301");
+    text.insert(65535, u"A\u0301");
+    text.insert(131072, u"\u00E9\U0001F600");
+    text.insert(131073, u"\u20AC");
+    EXPECT_EQ(PdfBase64::decodeUtf16(text), PdfBase64::decode(PdfText::toWindows1252(text)));
+    EXPECT_EQ(PdfBase64::decodeUtf16(u"QUJD\u0301RA=="),
+              PdfBase64::decode(PdfText::toWindows1252(u"QUJD\u0301RA==")));
+}

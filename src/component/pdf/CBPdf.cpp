@@ -63,6 +63,17 @@ bool CBPdf::OpenBase64(std::string_view text) {
     return openSequence(Variant::Base64);
 }
 
+bool CBPdf::OpenBase64(std::u16string_view text) {
+    pdfInfo("CBPdf::OpenBase64()  :: Abriendo desde buffer en B64.");
+    Close();
+    if (!raw_.OpenBase64(text)) {
+        pdfError("CBPdf::Open()  :ERROR: Error abriendo desde puntero.");
+        return false;
+    }
+    pdfInfo("CBPdf::OpenBase64()  :: Abierto");
+    return openSequence(Variant::Base64);
+}
+
 bool CBPdf::Open(const unsigned char* data, size_t size) {
     pdfInfo("CBPdf::Open()  :: Abriendo desde puntero a fichero.");
     Close();

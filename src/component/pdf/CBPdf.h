@@ -21,6 +21,7 @@ class CBPdf {
 public:
     bool Open(std::string_view bytes);
     bool OpenBase64(std::string_view text);
+    bool OpenBase64(std::u16string_view text);
     bool Open(const unsigned char* data, size_t size);
     // The pointer-and-size variant taking the bytes over without a copy.
     bool Open(std::string&& bytes);

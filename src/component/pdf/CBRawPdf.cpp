@@ -109,6 +109,23 @@ bool CBRawPdf::OpenBase64(std::string_view text) {
     return Open(std::move(decoded));
 }
 
+bool CBRawPdf::OpenBase64(std::u16string_view text) {
+    pdfError("CBRawPdf:: OpenBase64");
+    pdfError("CBRawPdf:: Se coge el tamaño");
+    size_t announced = text.size() / 4 * 3;
+    if (!text.empty() && text.back() == u'=' && announced > 0) {
+        --announced;
+        if (text.size() >= 2 && text[text.size() - 2] == u'=' && announced > 0) {
+            --announced;
+        }
+    }
+    pdfLogLazy(stream::LOG_ERROR, [&] { return "CBRawPdf:: Tamaño= " + fmtInt(announced); });
+    pdfError("CBRawPdf:: Se decodifica");
+    std::string decoded = PdfBase64::decodeUtf16(text, 64 * 1024);
+    pdfError("CBRawPdf:: Decodificado");
+    return Open(std::move(decoded));
+}
+
 void CBRawPdf::Close() {
     std::string().swap(buffer_);
     position_ = 0;

@@ -17,6 +17,8 @@ public:
     // Takes the bytes over without a copy (same log lines as the pointer-and-size variant).
     bool Open(std::string&& bytes);
     bool OpenBase64(std::string_view text);
+    // The same for base64 text still in UTF-16 (converted as SAFE_OLE2A converts it).
+    bool OpenBase64(std::u16string_view text);
     void Close();
 
     void Seek(uint32_t offset) noexcept { position_ = offset; }

@@ -61,6 +61,16 @@ bool CPdfSign::LoadPdfPtrBase64(std::string_view text) {
     return true;
 }
 
+bool CPdfSign::LoadPdfPtrBase64(std::u16string_view text) {
+    pdfInfo("CPdfSign::LoadPdfPtrBase64()  :: Entrando.");
+    resetDocument();
+    if (!reader_.OpenBase64(text)) {
+        return false;
+    }
+    LoadDicSigns();
+    return true;
+}
+
 void CPdfSign::LoadDicSigns() {
     pdfInfo("CPdfSign::LoadDicSigns()  :: Entrando.");
     if (!reader_.IsOpen()) {
@@ -279,20 +289,34 @@ int64_t CPdfSign::GetSizeSignedBytes(int32_t index) {
 }
 
 std::optional<std::string> CPdfSign::GetSignedBytes(int32_t index) {
+    std::optional<std::vector<std::string_view>> ranges = GetSignedRanges(index);
+    if (!ranges) {
+        return std::nullopt;
+    }
+    size_t total = 0;
+    for (std::string_view range : *ranges) {
+        total += range.size();
+    }
+    std::string out;
+    out.reserve(total);
+    for (std::string_view range : *ranges) {
+        out += range;
+    }
+    return out;
+}
+
+std::optional<std::vector<std::string_view>> CPdfSign::GetSignedRanges(int32_t index) {
     pdfInfo("CPdfSign::GetSignedBytes()  :: Entrando");
+    std::vector<std::string_view> out;
     int64_t size = GetSizeSignedBytes(index);
     if (size <= 0) {
-        return std::string();
+        return out;
     }
     CBPdfDictionary* signature = signatures_[static_cast<size_t>(index)];
     CBPdfObject* object = nullptr;
     GetValueOfDictionary(signature, "/ByteRange", object);
     CBPdfArray* ranges = GetArray(object, signature);
-    const std::string& document = reader_.GetPdf();
-    std::string out;
-    if (size <= static_cast<int64_t>(document.size())) {
-        out.reserve(static_cast<size_t>(size));
-    }
+    std::string_view document = reader_.GetPdf();
     size_t count = ranges->GetSize();
     for (size_t i = 0; i + 1 < count; i += 2) {
         int64_t offset = pdfAtol(ranges->GetElement(i)->ToString());
@@ -300,7 +324,7 @@ std::optional<std::string> CPdfSign::GetSignedBytes(int32_t index) {
         if (offset < 0 || length < 0 || offset + length > static_cast<int64_t>(document.size())) {
             return std::nullopt;
         }
-        out.append(document, static_cast<size_t>(offset), static_cast<size_t>(length));
+        out.push_back(document.substr(static_cast<size_t>(offset), static_cast<size_t>(length)));
     }
     return out;
 }

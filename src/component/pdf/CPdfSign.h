@@ -32,6 +32,8 @@ public:
     // Loading (each forgets the previous document).
     bool LoadPdfPtr(std::string_view bytes);
     bool LoadPdfPtrBase64(std::string_view text);
+    // Base64 text still in UTF-16, converted as SAFE_OLE2A converts it.
+    bool LoadPdfPtrBase64(std::u16string_view text);
     void LoadDicSigns();
     bool IsLoaded() const { return reader_.IsOpen(); }
     const std::string& GetPdf() const { return reader_.GetPdf(); }
@@ -50,6 +52,8 @@ public:
     int64_t GetSizeSignedBytes(int32_t index);
     // The concatenated signed ranges; nullopt when a range lies outside the document.
     std::optional<std::string> GetSignedBytes(int32_t index);
+    // The same ranges as views into the document (valid until it changes).
+    std::optional<std::vector<std::string_view>> GetSignedRanges(int32_t index);
 
     // Page queries.
     int32_t GetMaxPag();

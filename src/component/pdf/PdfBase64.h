@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace component::pdf {
 
@@ -20,6 +21,12 @@ public:
     static size_t encodedSize(size_t length) { return (length + 2) / 3 * 4; }
     // Writes encodedSize(bytes.size()) characters to out.
     static void encodeTo(std::string_view bytes, char* out);
+    // The text of the concatenation of the pieces, without joining them first.
+    static void encodeTo(const std::vector<std::string_view>& pieces, char* out);
+    // decode(PdfText::toWindows1252(text)) without the intermediate text: a character
+    // survives the conversion as an alphabet character only when it is ASCII and not
+    // composed with a following combining mark.
+    static std::string decodeUtf16(std::u16string_view text, size_t spare = 0);
 };
 
 } // namespace component::pdf

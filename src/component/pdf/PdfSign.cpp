@@ -11,6 +11,7 @@
 
 #include "com/DispatchImpl.h"
 
+#include <cstring>
 #include <new>
 
 namespace component::pdf {
@@ -144,19 +145,39 @@ HRESULT PdfSign::bytesToSign(LONG index, BSTR* pVal, bool base64, const char* me
         return S_OK;
     }
     int64_t size = engine_.GetSizeSignedBytes(index);
-    std::optional<std::string> bytes;
+    std::optional<std::vector<std::string_view>> ranges;
     if (size <= static_cast<int64_t>(engine_.GetPdf().size())) {
-        bytes = engine_.GetSignedBytes(index);
+        ranges = engine_.GetSignedRanges(index);
     }
-    if (!bytes) {
+    if (!ranges) {
         pdfError(prefix + "Rango no valido.");
         return S_FALSE;
     }
+    size_t total = 0;
+    for (std::string_view range : *ranges) {
+        total += range.size();
+    }
     if (base64) {
         pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
-        return giveBase64(pVal, *bytes);
+        total = PdfBase64::encodedSize(total);
     }
-    return giveBytes(pVal, *bytes);
+    if (total > UINT32_MAX) {
+        return E_OUTOFMEMORY;
+    }
+    *pVal = SysAllocStringByteLen(nullptr, static_cast<UINT>(total));
+    if (*pVal == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    char* write = reinterpret_cast<char*>(*pVal);
+    if (base64) {
+        PdfBase64::encodeTo(*ranges, write);
+        return S_OK;
+    }
+    for (std::string_view range : *ranges) {
+        std::memcpy(write, range.data(), range.size());
+        write += range.size();
+    }
+    return S_OK;
 }
 
 HRESULT PdfSign::GetBytesToSign(LONG Index, BSTR* pVal) {
@@ -230,7 +251,9 @@ HRESULT PdfSign::Set_Base64(BSTR newVal) {
             return S_FALSE;
         }
         pdfInfo("CPdfSign::Set_Base64()  Chequeado y válido");
-        return engine_.LoadPdfPtrBase64(SAFE_OLE2A(newVal)) ? S_OK : S_FALSE;
+        // SAFE_OLE2A and the decoding run together, slice by slice, over the text.
+        pdfInfo("CPdfSign::SAFE_OLE2A()  :: Entrando");
+        return engine_.LoadPdfPtrBase64(std::u16string_view(newVal, length)) ? S_OK : S_FALSE;
     });
 }
 

@@ -110,6 +110,10 @@ std::string PdfText::toWindows1252(std::u16string_view text) {
     return out;
 }
 
+bool PdfText::composes(char16_t base, char16_t mark) {
+    return isCombining(mark) && compose(base, mark) != 0;
+}
+
 std::string PdfText::escapeLiteral(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -14,6 +14,9 @@ public:
     static std::string toWindows1252(std::u16string_view text);
     // Escapes "\", "(" and ")" for a PDF literal string.
     static std::string escapeLiteral(std::string_view text);
+    // True when toWindows1252 merges base and the combining mark after it into one
+    // precomposed character.
+    static bool composes(char16_t base, char16_t mark);
 };
 
 } // namespace component::pdf
