@@ -1,11 +1,13 @@
 target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Certificate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CertificateIssuer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChainEngine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CryptErrors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Digest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyProvider.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NameString.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenSslHandles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Pkcs12.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RsaKey.cpp
 )
 target_link_libraries(q2_platform PUBLIC OpenSSL::Crypto)
