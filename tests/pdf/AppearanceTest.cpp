@@ -13,20 +13,6 @@ using namespace component::pdf;
 
 namespace {
 
-// A minimal baseline JPEG header: SOI, APP0, SOF0 with the given size.
-std::string jpegBytes(int width, int height) {
-    std::string jpeg = "\xFF\xD8";
-    jpeg += std::string("\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 18);
-    jpeg += std::string("\xFF\xC0\x00\x11\x08", 5);
-    jpeg += static_cast<char>(height >> 8);
-    jpeg += static_cast<char>(height & 255);
-    jpeg += static_cast<char>(width >> 8);
-    jpeg += static_cast<char>(width & 255);
-    jpeg += std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
-    jpeg += "\xFF\xD9";
-    return jpeg;
-}
-
 std::string entry(CBPdfDictionary* d, const char* key) {
     CBPdfObject* value = d->Lookup(key);
     return value ? value->ToString() : "<absent>";
@@ -38,7 +24,7 @@ class PdfAppearance : public pdftest::PdfTest {};
 
 TEST_F(PdfAppearance, PictureTypesAndJpegSize) {
     platform::CPicture picture;
-    std::string jpeg = jpegBytes(640, 480);
+    std::string jpeg = pdftest::jpegBytes(640, 480);
     ASSERT_TRUE(picture.Load(reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size()));
     EXPECT_EQ(picture.GetType(), 2);
     EXPECT_EQ(picture.GetWidth(), 640);
@@ -104,7 +90,7 @@ TEST_F(PdfAppearance, AnnotationAndImage) {
     EXPECT_EQ(annotation->ToString(),
               "<</Type /Annot/Subtype  /Widget/FT  /Sig/Rect [300 20 100 80]/P 4 0 R/T  "
               "(Signature1)/V 12 0 R/F  132/AP <</N 10 0 R>>\r\n\r\n>>\r\n");
-    std::string jpeg = jpegBytes(64, 32);
+    std::string jpeg = pdftest::jpegBytes(64, 32);
     auto image = engine.CreateImg(pdftest::utf16(PdfBase64::encode(jpeg)));
     std::string written;
     image->WriteTo(written);

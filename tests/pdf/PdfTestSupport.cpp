@@ -127,6 +127,19 @@ bool haveTool(const std::string& tool) {
     return run("command -v " + tool, ignored) == 0;
 }
 
+std::string jpegBytes(int width, int height) {
+    std::string jpeg = "\xFF\xD8";
+    jpeg += std::string("\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 18);
+    jpeg += std::string("\xFF\xC0\x00\x11\x08", 5);
+    jpeg += static_cast<char>(height >> 8);
+    jpeg += static_cast<char>(height & 255);
+    jpeg += static_cast<char>(width >> 8);
+    jpeg += static_cast<char>(width & 255);
+    jpeg += std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
+    jpeg += "\xFF\xD9";
+    return jpeg;
+}
+
 std::string toHex(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;

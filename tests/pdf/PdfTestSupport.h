@@ -38,6 +38,8 @@ int run(const std::string& command, std::string& output);
 bool haveTool(const std::string& tool);
 
 std::string toHex(const std::string& bytes);
+// A minimal baseline JPEG (SOI, APP0, SOF0 with the given size, EOI).
+std::string jpegBytes(int width, int height);
 std::u16string utf16(const std::string& ascii);
 
 } // namespace pdftest

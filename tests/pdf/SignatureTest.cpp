@@ -2,6 +2,7 @@
 
 #include "component/pdf/CBPdfValue.h"
 #include "component/pdf/CPdfSign.h"
+#include "component/pdf/PdfBase64.h"
 
 using namespace component::pdf;
 using pdftest::makePdf;
@@ -279,4 +280,47 @@ TEST_F(PdfSignature, RealDocumentsFromQpdf) {
         pdftest::run("pdfsig " + signedFile, out);
         EXPECT_NE(out.find("Signature is Valid"), std::string::npos) << out;
     }
+}
+
+TEST_F(PdfSignature, JpegImageInTheAppearance) {
+    std::string original = pdftest::makeSimplePdf();
+    ASSERT_TRUE(engine.LoadPdfPtr(original));
+    std::string jpeg = pdftest::jpegBytes(120, 80);
+    std::string b64 = component::pdf::PdfBase64::encode(jpeg);
+    ASSERT_TRUE(engine.CreateSignature(1, 10, 10, 130, 90, pdftest::utf16(b64), "Con imagen",
+                                       "Courier", 8, 0, true));
+    const std::string& pdf = engine.GetPdf();
+    EXPECT_NE(pdf.find("5 5\r\n", original.size()), std::string::npos); // K = 5, with the image
+    EXPECT_NE(pdf.find("/XObject <</img0 8 0 R>>"), std::string::npos);
+    EXPECT_NE(pdf.find("8 0 obj\r\n<</Length " + std::to_string(jpeg.size()) +
+                       "/Subtype /Image/Width 120/Height 80"),
+              std::string::npos);
+    EXPECT_NE(pdf.find(jpeg), std::string::npos);
+    EXPECT_NE(pdf.find("/V 9 0 R"), std::string::npos); // the signature dictionary is K + 4
+    ByteRange r = lastByteRange(pdf);
+    EXPECT_EQ(r.b + r.c, static_cast<long>(pdf.size()));
+    // A real JPEG (rendered by pdftoppm) keeps the document valid for qpdf, which decodes it.
+    std::string out;
+    if (pdftest::haveTool("qpdf") && pdftest::haveTool("pdftoppm")) {
+        pdftest::writeFile(path("page.pdf"), original);
+        ASSERT_EQ(pdftest::run("pdftoppm -jpeg -r 9 -singlefile " + path("page.pdf").string() +
+                                   " " + path("page").string(),
+                               out),
+                  0)
+            << out;
+        std::string real = pdftest::readFile(path("page.jpg"));
+        ASSERT_TRUE(engine.LoadPdfPtr(original));
+        ASSERT_TRUE(engine.CreateSignature(1, 10, 10, 130, 90,
+                                           pdftest::utf16(component::pdf::PdfBase64::encode(real)),
+                                           "Con imagen", "Courier", 8, 0, true));
+        EXPECT_NE(engine.GetPdf().find("/Width 77/Height 99"), std::string::npos);
+        EXPECT_EQ(pdftest::run("qpdf --check " + save("image.pdf"), out), 0) << out;
+    }
+    // A PNG is left out: four new objects, no image.
+    ASSERT_TRUE(engine.LoadPdfPtr(original));
+    std::string png = component::pdf::PdfBase64::encode("\x89PNG\r\n\x1A\n0000");
+    ASSERT_TRUE(
+        engine.CreateSignature(1, 10, 10, 130, 90, pdftest::utf16(png), "x", "", 8, 0, true));
+    EXPECT_NE(engine.GetPdf().find("5 4\r\n", original.size()), std::string::npos);
+    EXPECT_EQ(engine.GetPdf().find("/img0"), std::string::npos);
 }
