@@ -1,5 +1,9 @@
 #include "component/certificates/DistinguishedName.h"
 
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "component/certificates/XercesRegex.h"
@@ -30,11 +34,29 @@ const std::vector<Rule> kMsToJava = {
 const std::vector<Rule> kMsToSp3 = {{" OID.2.5.4.5=", false, " SERIALNUMBER="}};
 const std::vector<Rule> kSp3ToMs = {{" SERIALNUMBER=", false, " OID.2.5.4.5="}};
 
+// The compiled expression of a rule. The rules are constant, so each is compiled once and
+// shared (matching and replacing do not change a Xerces expression).
+const XercesRegex& compiled(const Rule& rule) {
+    static std::mutex mutex;
+    static std::map<const Rule*, std::unique_ptr<XercesRegex>> cache;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<XercesRegex>& entry = cache[&rule];
+    if (!entry) {
+        entry = std::make_unique<XercesRegex>(rule.pattern, rule.caseInsensitive ? "i" : nullptr);
+    }
+    return *entry;
+}
+
 std::string applyRules(const std::string& text, const std::vector<Rule>& rules) {
     std::string work = " " + text;
     for (const Rule& rule : rules) {
-        XercesRegex regex(rule.pattern, rule.caseInsensitive ? "i" : nullptr);
-        work = regex.replace(work, rule.replacement);
+        // Most texts hold none of the names: skip the expression when the text cannot match
+        // (only for case-sensitive patterns without a dot, which are plain text).
+        if (!rule.caseInsensitive && std::strchr(rule.pattern, '.') == nullptr &&
+            work.find(rule.pattern) == std::string::npos) {
+            continue;
+        }
+        work = compiled(rule).replace(work, rule.replacement);
     }
     return work.substr(1);
 }

@@ -9,5 +9,6 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/OpenSslHandles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Pkcs12.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RsaKey.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SignedMessage.cpp
 )
 target_link_libraries(q2_platform PUBLIC OpenSSL::Crypto)
