@@ -11,6 +11,16 @@ using namespace component::module;
 
 namespace {
 
+// A class of the table whose implementation is not part of this build, or null.
+const ClassInfo* unbuiltClass() {
+    for (const ClassRow& row : classTable()) {
+        if (row.makeFactory == nullptr) {
+            return row.info;
+        }
+    }
+    return nullptr;
+}
+
 class ModuleServer : public TestEnvironment {
 protected:
     void SetUp() override {
@@ -39,9 +49,10 @@ TEST_F(ModuleServer, GetClassObjectChecksItsArguments) {
                                      IID_IClassFactory, &out),
               CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
-    // A class of the table whose implementation is not part of this build.
-    EXPECT_EQ(Module::getClassObject(kQNSignData.clsid, IID_IClassFactory, &out),
-              CLASS_E_CLASSNOTAVAILABLE);
+    if (const ClassInfo* unbuilt = unbuiltClass()) {
+        EXPECT_EQ(Module::getClassObject(unbuilt->clsid, IID_IClassFactory, &out),
+                  CLASS_E_CLASSNOTAVAILABLE);
+    }
     EXPECT_EQ(Module::getClassObject(kQNContent.clsid, IID_IDispatch, &out), E_NOINTERFACE);
 }
 
@@ -136,9 +147,11 @@ TEST_F(ModuleServer, RegistrationActivatesClassesByProgId) {
               S_OK);
     ASSERT_NE(object, nullptr);
     object->Release();
-    EXPECT_EQ(CoCreateInstance(kQPASigner.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                               reinterpret_cast<void**>(&object)),
-              CLASS_E_CLASSNOTAVAILABLE);
+    if (const ClassInfo* unbuilt = unbuiltClass()) {
+        EXPECT_EQ(CoCreateInstance(unbuilt->clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   reinterpret_cast<void**>(&object)),
+                  CLASS_E_CLASSNOTAVAILABLE);
+    }
     Module::unregisterClasses();
 }
 

@@ -272,10 +272,6 @@ TEST_F(ContentObject, CryptoSystemModeAndSettings) {
     EXPECT_EQ(system->clearRestrictionsAndTrustEntities(), S_OK);
     EXPECT_TRUE(system->system().restrictions().empty());
 
-    IDispatch* created = reinterpret_cast<IDispatch*>(1);
-    EXPECT_EQ(system->newSignData(&created), E_NOTIMPL);
-    EXPECT_EQ(created, nullptr);
-
     std::string trace = log();
     EXPECT_NE(trace.find("INFO: Property: name=QN_MODE, value=2"), std::string::npos);
     EXPECT_NE(trace.find("INFO: MODE: 42"), std::string::npos);

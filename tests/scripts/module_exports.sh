@@ -7,7 +7,13 @@ exports=$(nm -D --defined-only "$QUILLION_MODULE" | awk '$2 == "T" { print $3 }'
 [ "$exports" = "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer " ] \
     || fail "exports: $exports"
 readelf -n "$QUILLION_MODULE" | grep -q "Quillion" || fail "no version note"
-python3 - "$QUILLION_MODULE" "$QUILLION_HOME/registry" <<'END' || fail "registration"
+# A sanitized build needs its runtimes first in the interpreter; python's own leaks are not ours.
+preload=""
+if ldd "$QUILLION_MODULE" | grep -q libasan; then
+    preload="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libubsan.so)"
+fi
+LD_PRELOAD=$preload ASAN_OPTIONS=detect_leaks=0 \
+    python3 - "$QUILLION_MODULE" "$QUILLION_HOME/registry" <<'END' || fail "registration"
 import ctypes, sys
 module = ctypes.CDLL(sys.argv[1])
 for f in (module.DllRegisterServer, module.DllUnregisterServer, module.DllCanUnloadNow):
