@@ -200,6 +200,9 @@ HRESULT Registry::update(const std::function<HRESULT(RegistryFile&)>& edit) {
 }
 
 HRESULT Registry::createKey(std::string_view key) {
+    if (!RegistryFile::isValidKey(key)) {
+        return E_INVALIDARG;
+    }
     return update([&](RegistryFile& file) {
         file.createKey(key);
         return S_OK;
@@ -207,6 +210,9 @@ HRESULT Registry::createKey(std::string_view key) {
 }
 
 HRESULT Registry::setValue(std::string_view key, std::string_view name, std::string_view value) {
+    if (!RegistryFile::isValidKey(key)) {
+        return E_INVALIDARG;
+    }
     return update([&](RegistryFile& file) {
         file.setValue(key, name, value);
         return S_OK;

@@ -7,7 +7,8 @@
 //
 // Keys are relative to HKEY_CLASSES_ROOT ("CLSID\\{...}\\InprocServer32"); a leading
 // "HKEY_CLASSES_ROOT\\" is accepted. Failures: REGDB_E_WRITEREGDB (cannot write),
-// REGDB_E_READREGDB (cannot read), REGDB_E_KEYMISSING (deleting a key that is not there).
+// REGDB_E_READREGDB (cannot read), REGDB_E_KEYMISSING (deleting a key that is not there),
+// E_INVALIDARG (a key the file cannot hold: empty or with a line break).
 
 #include "com/HResult.h"
 #include "com/RegistryFile.h"

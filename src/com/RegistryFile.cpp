@@ -95,6 +95,10 @@ std::string RegistryFile::normalize(std::string_view key) {
     return out;
 }
 
+bool RegistryFile::isValidKey(std::string_view key) {
+    return !normalize(key).empty() && key.find_first_of("\r\n") == std::string_view::npos;
+}
+
 RegistryFile RegistryFile::parse(std::string_view text) {
     RegistryFile file;
     Key* current = nullptr;
@@ -196,17 +200,16 @@ RegistryFile::Key& RegistryFile::ensure(const std::string& normalizedKey) {
 }
 
 void RegistryFile::createKey(std::string_view key) {
-    std::string k = normalize(key);
-    if (!k.empty()) {
-        ensure(k);
+    if (isValidKey(key)) {
+        ensure(normalize(key));
     }
 }
 
 void RegistryFile::setValue(std::string_view key, std::string_view name, std::string_view value) {
-    std::string k = normalize(key);
-    if (k.empty()) {
+    if (!isValidKey(key)) {
         return;
     }
+    std::string k = normalize(key);
     std::string valueName = name == "@" ? std::string() : std::string(name);
     Key& entry = ensure(k);
     for (auto& [n, v] : entry.values) {

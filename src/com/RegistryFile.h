@@ -39,6 +39,9 @@ public:
     std::vector<std::pair<std::string, std::string>> values(std::string_view key) const;
     std::vector<std::string> keys() const;
 
+    // False for a key the file cannot hold (empty, or with a line break in it); creating or
+    // setting such a key does nothing.
+    static bool isValidKey(std::string_view key);
     // "hkey_classes_root\Clsid\{x}\" -> "Clsid\{x}": strips the root and stray separators.
     static std::string normalize(std::string_view key);
 

@@ -1,8 +1,11 @@
 #include "TestHome.h"
 #include "TestObject.h"
 
+#include <atomic>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -143,4 +146,34 @@ TEST(Activation, ARegisteredModuleThatCannotLoad) {
     EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &p),
               CO_E_DLLNOTFOUND);
     EXPECT_EQ(p, nullptr);
+}
+
+TEST(Activation, ConcurrentCreationWhileModulesComeAndGo) {
+    TestHome home;
+    LocalClass local;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 300; ++i) {
+                CLSID clsid{};
+                com::ComPtr<IDispatch> object;
+                if (FAILED(CLSIDFromProgID(u"Local.TestObject", &clsid)) ||
+                    FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                            object.outVoid()))) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    // Another module's table registered and removed meanwhile.
+    for (int i = 0; i < 300; ++i) {
+        const com::ClassRegistration other[] = {
+            {com::makeGuid("11111111-2222-3333-4444-555555555555"), "Other.A.1", "Other.A"}};
+        com::unregisterModuleClasses(com::registerModuleClasses(other, 1, &getTestClassObject));
+    }
+    for (auto& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(failures, 0);
 }

@@ -133,6 +133,16 @@ TEST(Registry, ConcurrentWritersLoseNothingAndReadersSeeWholeFiles) {
     EXPECT_EQ(entries, 2); // registry and registry.lock
 }
 
+TEST(Registry, KeysTheFileCannotHoldAreRefused) {
+    TestHome home;
+    EXPECT_EQ(com::Registry::setValue("Bad\nKey", "", "x"), E_INVALIDARG);
+    EXPECT_EQ(com::Registry::createKey("HKEY_CLASSES_ROOT\\"), E_INVALIDARG);
+    com::Registry::setValue("Good", "line\nname", "v");
+    com::RegistryFile file = com::Registry::snapshot();
+    EXPECT_EQ(file.keys(), std::vector<std::string>{"Good"});
+    EXPECT_EQ(file.value("Good", "line\nname"), "v");
+}
+
 TEST(Registry, AFailedEditLeavesTheFileAlone) {
     TestHome home;
     com::Registry::setValue("Keep", "", "me");
@@ -187,4 +197,23 @@ TEST(Registration, TypeLibraryAndCategories) {
     EXPECT_FALSE(com::Registry::hasKey("TypeLib\\{01AF4F8C-3F16-494E-8152-999D694B1A94}"));
     EXPECT_FALSE(com::Registry::hasKey(itf));
     EXPECT_EQ(com::unRegisterTypeLib(libid, 1, 0, 0), TYPE_E_LIBNOTREGISTERED);
+}
+
+TEST(Registry, ParsingArbitraryBytesNeverFails) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<char>((seed >> 16) & 0xFF);
+    };
+    const std::string alphabet = "[]\\\"@=\n\r;-HKEY_CLASSES_ROOT ";
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int i = 0; i < 400; ++i) {
+            char c = next();
+            text.push_back((c & 1) ? alphabet[static_cast<unsigned char>(c) % alphabet.size()] : c);
+        }
+        com::RegistryFile file = com::RegistryFile::parse(text);
+        com::RegistryFile again = com::RegistryFile::parse(file.serialize());
+        EXPECT_EQ(again.serialize(), file.serialize()) << "round " << round;
+    }
 }
