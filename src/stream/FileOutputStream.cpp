@@ -19,12 +19,18 @@ exceptions::FileStreamException writeError(const std::string& path) {
 FileOutputStream::FileOutputStream(const std::string& path) : path_(path) {
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        // Without O_NONBLOCK a FIFO nobody reads would block the caller forever; with it
+        // such a FIFO fails at once (ENXIO). Writes themselves stay blocking.
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         throw exceptions::FileStreamException::cannotWrite(path);
     }
     fd_ = FileDescriptor(fd);
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        throw exceptions::FileStreamException::cannotWrite(path);
+    }
 }
 
 FileOutputStream::~FileOutputStream() = default;

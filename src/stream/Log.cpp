@@ -88,6 +88,11 @@ void Log::log(uint32_t level, std::string_view message) {
     head.append(levelTag(level));
     head.push_back(' ');
     holder_.write(head, message);
+    // Lines are buffered; an error line goes out at once, so that the reason of a failure
+    // is on disk even if the process dies right after it.
+    if (level == LOG_ERROR) {
+        holder_.flush();
+    }
 }
 
 void Log::logWin32(uint32_t level, std::string_view message, uint32_t code) {

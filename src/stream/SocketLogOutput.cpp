@@ -166,10 +166,9 @@ void SocketLogOutput::write(std::string_view line) {
             if (errno == EINTR) {
                 continue;
             }
-            // A broken or stalled connection: stop sending rather than write half frames.
-            if (sent > 0 || errno != EAGAIN) {
-                socket_.reset();
-            }
+            // A broken or stalled connection (the send time-out ran out): drop it, rather
+            // than write half frames or make every later line wait for the time-out again.
+            socket_.reset();
             return;
         }
         sent += static_cast<size_t>(n);

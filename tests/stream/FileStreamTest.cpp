@@ -58,6 +58,13 @@ TEST(FileStreams, AFifoWithoutWriterDoesNotBlock) {
     EXPECT_EQ(input.read(buffer, sizeof buffer), 0u);
 }
 
+TEST(FileStreams, AFifoWithoutReaderFailsAtOnceForOutput) {
+    TestDir dir;
+    std::string fifo = dir.file("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(FileOutputStream output(fifo), exceptions::FileStreamException);
+}
+
 TEST(FileStreams, OutputTruncatesAndWrites) {
     TestDir dir;
     std::string path = dir.file("out.bin");
