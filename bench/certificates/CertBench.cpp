@@ -55,7 +55,7 @@ int digestFile(const std::string& path) {
         return 1;
     }
     Digest d(HashAlgorithm::SHA256);
-    std::vector<unsigned char> buffer(1 << 20);
+    std::vector<unsigned char> buffer(64 * 1024);
     size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), f)) > 0) {
         d.update(buffer.data(), got);

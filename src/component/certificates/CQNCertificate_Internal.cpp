@@ -4,6 +4,7 @@
 
 #include "component/module/ModuleLog.h"
 #include "stream/exceptions/CryptException.h"
+#include "stream/exceptions/StreamException.h"
 
 namespace component::certificates {
 
@@ -12,7 +13,15 @@ CQNCertificate_Internal::CQNCertificate_Internal(
     : object_(object) {
     module::logTrace("CQNCertificate_Internal::CQNCertificate_Internal: " +
                      std::to_string(module::addressNumber(this)));
-    const std::vector<unsigned char>& der = object_.certificate()->der();
+    std::vector<unsigned char> der;
+    try {
+        // A platform error of the certificate object goes on as a StreamException with its
+        // code and description.
+        der = object_.certificate()->der();
+    } catch (const stream::exceptions::CryptException& e) {
+        throw stream::exceptions::StreamException(e.description(),
+                                                  static_cast<int32_t>(e.errorCode()));
+    }
     try {
         context_ = platform::crypt::Certificate::fromDer(der);
     } catch (const stream::exceptions::CryptException& e) {
