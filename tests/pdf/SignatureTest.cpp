@@ -253,14 +253,23 @@ TEST_F(PdfSignature, RealDocumentsFromQpdf) {
               0)
         << out;
     std::vector<std::string> inputs = {merged};
-    for (const char* doc : {"/usr/share/doc/shared-mime-info/shared-mime-info-spec.pdf",
-                            "/usr/share/doc/libtasn1-doc/libtasn1.pdf"}) {
-        if (std::filesystem::exists(doc)) {
-            std::string converted = path(std::filesystem::path(doc).filename().string()).string();
-            if (pdftest::run(std::string("qpdf --object-streams=disable ") + doc + " " + converted,
-                             out) <= 3) {
-                inputs.push_back(converted);
-            }
+    // Real documents shipped with Debian packages, rewritten with classic cross-reference
+    // tables.
+    std::vector<std::filesystem::path> docs;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator("/usr/share/doc", error);
+         !error && it != std::filesystem::recursive_directory_iterator() && docs.size() < 3;
+         it.increment(error)) {
+        if (it->path().extension() == ".pdf" && it->is_regular_file() &&
+            it->file_size() < 8 * 1024 * 1024) {
+            docs.push_back(it->path());
+        }
+    }
+    for (const auto& doc : docs) {
+        std::string converted = path("real" + std::to_string(inputs.size()) + ".pdf").string();
+        if (pdftest::run("qpdf --object-streams=disable '" + doc.string() + "' " + converted,
+                         out) <= 3) {
+            inputs.push_back(converted);
         }
     }
     for (const std::string& input : inputs) {
