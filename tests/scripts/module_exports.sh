@@ -34,3 +34,18 @@ text = open(sys.argv[2], encoding="utf-8").read()
 assert "Quillion2." not in text, "ProgIDs left"
 assert "[HKEY_CLASSES_ROOT\\CLSID]" in text, "the CLSID key stays"
 END
+
+# Opened by a relative name, the module still registers its full path.
+module_dir=$(cd "$(dirname "$QUILLION_MODULE")" && pwd -P)
+module_name=$(basename "$QUILLION_MODULE")
+(cd "$module_dir" && LD_PRELOAD=$preload ASAN_OPTIONS=detect_leaks=0 \
+    python3 - "./$module_name" "$QUILLION_HOME/registry" "$module_dir/$module_name" <<'END') \
+    || fail "registration by a relative name"
+import ctypes, sys
+module = ctypes.CDLL(sys.argv[1])
+module.DllRegisterServer.restype = ctypes.c_int32
+assert module.DllRegisterServer() == 0, "registration"
+text = open(sys.argv[2], encoding="utf-8").read()
+assert '@="' + sys.argv[3] + '"' in text, "full module path"
+assert '@="./' not in text, "relative module path"
+END

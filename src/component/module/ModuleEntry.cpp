@@ -1,6 +1,8 @@
 // The shared library's load and unload hooks and its four exported entry points. Only this
 // file is compiled into libquillion2.so; the work is done in q2_component.
 
+#include <climits>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <string>
 
@@ -13,14 +15,19 @@ QUILLION_FILE_VERSION_NOTE(5, 6, 0, 8)
 
 namespace {
 
-// The module's own full path, as the loader knows it.
+// The module's own full path. The loader keeps the name the module was opened by, which may
+// be relative ("./libquillion2.so"); registration and version queries need the full path.
 std::string ownPath() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&DllGetClassObject), &info) != 0 &&
-        info.dli_fname != nullptr) {
-        return info.dli_fname;
+    if (dladdr(reinterpret_cast<void*>(&DllGetClassObject), &info) == 0 ||
+        info.dli_fname == nullptr) {
+        return std::string();
     }
-    return std::string();
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved) != nullptr) {
+        return resolved;
+    }
+    return info.dli_fname;
 }
 
 __attribute__((constructor)) void moduleAttach() {
