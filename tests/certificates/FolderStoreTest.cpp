@@ -124,7 +124,7 @@ TEST(FolderStore, AddAndRemoveRespectReadOnlyAndSystemRoots) {
     EXPECT_CRYPT_ERROR(readOnly->add(cert.certificate, nullptr, ""),
                        crypt::errors::ERROR_ACCESS_DENIED);
     auto store = FolderStore::open(StoreLocation::CurrentUser, "Other", false);
-    const stores::StoreEntry& added = store->add(cert.certificate, cert.key.get(), "");
+    const stores::StoreEntry added = store->add(cert.certificate, cert.key.get(), "");
     EXPECT_TRUE(added.certificate->hasPrivateKey());
     struct stat st {};
     ASSERT_EQ(stat(added.keyPath.c_str(), &st), 0);

@@ -152,8 +152,8 @@ std::vector<crypt::CertificatePtr> FolderStore::certificates() const {
     return out;
 }
 
-const StoreEntry& FolderStore::add(const crypt::CertificatePtr& certificate,
-                                   const crypt::PrivateKey* key, const std::string& keyPassword) {
+StoreEntry FolderStore::add(const crypt::CertificatePtr& certificate, const crypt::PrivateKey* key,
+                            const std::string& keyPassword) {
     if (readOnly_) {
         crypt::raiseCrypt(__FILE__, __LINE__, crypt::errors::ERROR_ACCESS_DENIED);
     }

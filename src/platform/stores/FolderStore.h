@@ -37,9 +37,9 @@ public:
 
     // Adds a certificate (DER file named after its SHA-1 hash) and, when given, its key
     // (encrypted with keyPassword when not empty). The folder is created (0700) when missing.
-    // A certificate already there is replaced only in its key. Returns the new entry.
-    const StoreEntry& add(const crypt::CertificatePtr& certificate, const crypt::PrivateKey* key,
-                          const std::string& keyPassword);
+    // A certificate already there is replaced only in its key. Returns (a copy of) the entry.
+    StoreEntry add(const crypt::CertificatePtr& certificate, const crypt::PrivateKey* key,
+                   const std::string& keyPassword);
     // Removes a certificate (and its key); CRYPT_E_NOT_FOUND when it is not in the store,
     // ERROR_ACCESS_DENIED for a system root.
     void remove(const crypt::Certificate& certificate);
