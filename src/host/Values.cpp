@@ -26,6 +26,12 @@ duk_ret_t getIndexProtected(duk_context* ctx, void*) {
     return 1;
 }
 
+// [array] -> [length]; a Proxy's trap may throw, which must not unwind through C++ frames.
+duk_ret_t getLengthProtected(duk_context* ctx, void*) {
+    duk_push_number(ctx, static_cast<double>(duk_get_length(ctx, -1)));
+    return 1;
+}
+
 bool isDate(duk_context* ctx, duk_idx_t idx) {
     duk_dup(ctx, idx);
     bool result = duk_safe_call(ctx, isDateProtected, nullptr, 1, 1) == DUK_EXEC_SUCCESS &&
@@ -52,10 +58,17 @@ HRESULT mismatch(std::u16string& error) {
 }
 
 HRESULT arrayToVariant(duk_context* ctx, duk_idx_t idx, VARIANT* out, std::u16string& error) {
-    duk_size_t length = duk_get_length(ctx, idx);
-    if (length > 0x7FFFFFFF) {
+    duk_dup(ctx, idx);
+    if (duk_safe_call(ctx, getLengthProtected, nullptr, 1, 1) != DUK_EXEC_SUCCESS) {
+        duk_pop(ctx);
         return mismatch(error);
     }
+    double reported = duk_get_number(ctx, -1);
+    duk_pop(ctx);
+    if (!(reported >= 0 && reported <= 0x7FFFFFFF)) {
+        return mismatch(error);
+    }
+    duk_size_t length = static_cast<duk_size_t>(reported);
     SAFEARRAY* psa = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(length));
     if (!psa) {
         error = describeHResult(E_OUTOFMEMORY);

@@ -29,6 +29,10 @@ Object.defineProperty(getterArray, 1, { get: function () { throw new Error("gett
 failed = false;
 try { b.describe(getterArray); } catch (e) { failed = true; }
 check(failed, "an array element whose getter throws");
+var lengthTrap = new Proxy([1, 2], { get: function () { throw new Error("length"); } });
+failed = false;
+try { b.describe(lengthTrap); } catch (e) { failed = e.number === -2146828275; }
+check(failed, "an array Proxy whose length trap throws is a type mismatch");
 for (var i = 0; i < 2000; i++) {
     new ActiveXObject("QuillionTest.TestObject").self().count = i;
 }
