@@ -40,18 +40,18 @@ void addExt(X509* cert, X509* issuer, int nid, const std::string& value) {
 
 } // namespace
 
-Issued issue(const CertSpec& spec, const Issued* issuer, std::shared_ptr<PrivateKey> key) {
+Issued issue(const CertSpec& wanted, const Issued* issuer, std::shared_ptr<PrivateKey> key) {
     if (!key) {
         key = newKey();
     }
     X509Ptr cert(X509_new());
     X509_set_version(cert.get(), 2);
-    ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), spec.serial);
-    X509_gmtime_adj(X509_getm_notBefore(cert.get()), spec.notBeforeOffset);
-    X509_gmtime_adj(X509_getm_notAfter(cert.get()), spec.notAfterOffset);
-    std::vector<unsigned char> nameDer =
-        stringToName(spec.subject, name_str::X500 | name_str::REVERSE_FLAG |
-                                       (spec.utf8Names ? name_str::ENABLE_UTF8_UNICODE_FLAG : 0));
+    ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), wanted.serial);
+    X509_gmtime_adj(X509_getm_notBefore(cert.get()), wanted.notBeforeOffset);
+    X509_gmtime_adj(X509_getm_notAfter(cert.get()), wanted.notAfterOffset);
+    std::vector<unsigned char> nameDer = stringToName(
+        wanted.subject, name_str::X500 | name_str::REVERSE_FLAG |
+                            (wanted.utf8Names ? name_str::ENABLE_UTF8_UNICODE_FLAG : 0));
     const unsigned char* p = nameDer.data();
     X509NamePtr name(d2i_X509_NAME(nullptr, &p, static_cast<long>(nameDer.size())));
     X509_set_subject_name(cert.get(), name.get());
@@ -59,29 +59,29 @@ Issued issue(const CertSpec& spec, const Issued* issuer, std::shared_ptr<Private
                          issuer ? X509_get_subject_name(issuer->certificate->x509()) : name.get());
     X509_set_pubkey(cert.get(), key->get());
     X509* issuerX509 = issuer ? issuer->certificate->x509() : cert.get();
-    if (spec.ca) {
+    if (wanted.ca) {
         addExt(cert.get(), issuerX509, NID_basic_constraints, "critical,CA:TRUE");
     }
-    if (!spec.keyUsage.empty()) {
-        addExt(cert.get(), issuerX509, NID_key_usage, "critical," + spec.keyUsage);
+    if (!wanted.keyUsage.empty()) {
+        addExt(cert.get(), issuerX509, NID_key_usage, "critical," + wanted.keyUsage);
     }
-    if (!spec.extendedKeyUsage.empty()) {
+    if (!wanted.extendedKeyUsage.empty()) {
         std::string list;
-        for (const std::string& e : spec.extendedKeyUsage) {
+        for (const std::string& e : wanted.extendedKeyUsage) {
             list += (list.empty() ? "" : ",") + e;
         }
         addExt(cert.get(), issuerX509, NID_ext_key_usage, list);
     }
-    if (!spec.policies.empty()) {
+    if (!wanted.policies.empty()) {
         CERTIFICATEPOLICIES* policies = CERTIFICATEPOLICIES_new();
         POLICYINFO* info = POLICYINFO_new();
         ASN1_OBJECT_free(info->policyid);
-        info->policyid = OBJ_txt2obj(spec.policies.c_str(), 1);
+        info->policyid = OBJ_txt2obj(wanted.policies.c_str(), 1);
         sk_POLICYINFO_push(policies, info);
         X509_add1_ext_i2d(cert.get(), NID_certificate_policies, policies, 0, X509V3_ADD_DEFAULT);
         CERTIFICATEPOLICIES_free(policies);
     }
-    if (spec.subjectKeyId) {
+    if (wanted.subjectKeyId) {
         addExt(cert.get(), issuerX509, NID_subject_key_identifier, "hash");
     }
     if (issuer) {

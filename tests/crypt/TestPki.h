@@ -32,9 +32,9 @@ struct Issued {
 
 // A fresh RSA key (2048 bits unless asked otherwise).
 std::shared_ptr<platform::crypt::PrivateKey> newKey(int bits = 2048);
-// A certificate for spec, signed by issuer (self-signed when issuer is null), with key as its
+// A certificate as wanted, signed by issuer (self-signed when issuer is null), with key as its
 // key (a new one when null).
-Issued issue(const CertSpec& spec, const Issued* issuer,
+Issued issue(const CertSpec& wanted, const Issued* issuer,
              std::shared_ptr<platform::crypt::PrivateKey> key = nullptr);
 
 // A fresh temporary directory, exported as TMPDIR and QUILLION_HOME (home/ under it).

@@ -12,7 +12,8 @@ namespace component::certificates {
 
 // The certificate handle the signers, envelopes and verifiers use: the platform object (not
 // owned), a certificate context of its own built from the DER, the key provider (null when
-// the certificate has no key-provider property) and the key specification.
+// the certificate has no key-provider property) and the key kind
+// (AT_KEYEXCHANGE or AT_SIGNATURE).
 class CQNCertificate_Internal {
 public:
     // Raises CryptException when the context cannot be built.
