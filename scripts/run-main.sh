@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The main job: installs the dependencies, builds Release in build-main and runs
 # examples/content.js on a file (the first argument, or a sample made here): it loads the
-# file into a QNContent and prints its Base64 and its SHA-256.
+# file into a QNContent and prints its Base64 and its SHA-256. Then, in a scratch
+# QUILLION_HOME, it creates a demonstration PKI with qncert and lists the signing
+# certificates through QNCryptoSystem.getCertificates.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 cmake -S . -B build-main -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLION_TESTS=OFF \
       -DQUILLION_BENCH=OFF
-cmake --build build-main -j2 --target qnscript quillion2
+cmake --build build-main -j2 --target qnscript quillion2 qncert
 
 file=${1:-}
 if [ -z "$file" ]; then
@@ -17,3 +19,9 @@ if [ -z "$file" ]; then
 fi
 build-main/bin/qnscript examples/content.js "$file"
 echo "Check: $(openssl dgst -sha256 -r "$file" | cut -d' ' -f1) (openssl dgst -sha256)"
+
+export QUILLION_HOME
+QUILLION_HOME=$(mktemp -d)
+trap 'rm -rf "$QUILLION_HOME"' EXIT
+build-main/bin/qncert demo
+build-main/bin/qnscript examples/host/table.js
