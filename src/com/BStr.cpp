@@ -12,25 +12,25 @@ constexpr std::size_t kPrefix = sizeof(std::uint32_t);
 constexpr std::uint64_t kMaxBytes = std::numeric_limits<std::uint32_t>::max() - 16;
 
 // Allocates room for `byteLength` bytes plus the prefix and two zero bytes; the bytes are
-// copied from `data` when given, zeroed otherwise.
+// copied from `data` when given, zeroed otherwise. The zeroed block comes from calloc, which
+// skips the clearing of fresh pages the system has zeroed already (large strings).
 BSTR allocateBytes(const void* data, std::uint64_t byteLength) {
     if (byteLength > kMaxBytes) {
         return nullptr;
     }
-    auto* block = static_cast<unsigned char*>(
-        std::malloc(kPrefix + static_cast<std::size_t>(byteLength) + 2));
+    const std::size_t size = kPrefix + static_cast<std::size_t>(byteLength) + 2;
+    const bool copy = data && byteLength > 0;
+    auto* block = static_cast<unsigned char*>(copy ? std::malloc(size) : std::calloc(1, size));
     if (!block) {
         return nullptr;
     }
     auto length = static_cast<std::uint32_t>(byteLength);
     std::memcpy(block, &length, kPrefix);
-    if (data && byteLength > 0) {
+    if (copy) {
         std::memcpy(block + kPrefix, data, static_cast<std::size_t>(byteLength));
-    } else {
-        std::memset(block + kPrefix, 0, static_cast<std::size_t>(byteLength));
+        block[kPrefix + byteLength] = 0;
+        block[kPrefix + byteLength + 1] = 0;
     }
-    block[kPrefix + byteLength] = 0;
-    block[kPrefix + byteLength + 1] = 0;
     return reinterpret_cast<BSTR>(block + kPrefix);
 }
 

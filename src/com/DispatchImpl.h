@@ -170,6 +170,15 @@ public:
     ValueInSlot(const ValueInSlot&) = delete;
     ValueInSlot& operator=(const ValueInSlot&) = delete;
     HRESULT prepare() {
+        if constexpr (std::is_same_v<T, BSTR>) {
+            // A BSTR passed by value goes to the member as it is (the member only reads an
+            // [in] string), without a copy of what may be a very long string.
+            const VARIANT* source = init_.call.argument(init_.index);
+            if (source && source->vt == VT_BSTR && init_.param.vt == VT_BSTR) {
+                value_ = source->bstrVal;
+                return S_OK;
+            }
+        }
         HRESULT hr = init_.call.coerce(init_.index, init_.param.vt, &holder_);
         if (FAILED(hr)) {
             return hr;

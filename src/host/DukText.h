@@ -4,6 +4,8 @@
 // unit is written as its own sequence, so JavaScript sees exactly the units of a BSTR
 // (surrogates included) and reads them back unchanged.
 
+#include "com/BStr.h"
+
 #include <duktape.h>
 
 #include <string>
@@ -13,9 +15,13 @@ namespace host {
 
 // The UTF-16 units of the string at `idx` (which must be a string).
 std::u16string toUtf16(duk_context* ctx, duk_idx_t idx);
+// The same units in a new BSTR (null when out of memory).
+BSTR toBstr(duk_context* ctx, duk_idx_t idx);
 void pushUtf16(duk_context* ctx, std::u16string_view text);
 // A binary string: one character per byte (0..255). False when a character is above 255.
 bool toBytes(duk_context* ctx, duk_idx_t idx, std::string& bytes);
+// The same bytes in a new BSTR; `text` is null when out of memory.
+bool toBinaryBstr(duk_context* ctx, duk_idx_t idx, BSTR& text);
 void pushBytes(duk_context* ctx, std::string_view bytes);
 
 } // namespace host

@@ -139,14 +139,12 @@ HRESULT toVariant(duk_context* ctx, duk_idx_t idx, bool binary, VARIANT* out,
         }
         BSTR text = nullptr;
         if (binary) {
-            std::string bytes;
-            if (!toBytes(ctx, idx, bytes)) {
+            if (!toBinaryBstr(ctx, idx, text)) {
                 error = u"Type mismatch: a binary string holds characters 0 to 255 only";
                 return kTypeMismatch;
             }
-            text = com::allocBstrFromBytes(bytes);
         } else {
-            text = com::allocBstr(toUtf16(ctx, idx));
+            text = toBstr(ctx, idx);
         }
         if (!text) {
             error = describeHResult(E_OUTOFMEMORY);
@@ -268,9 +266,10 @@ void pushVariant(duk_context* ctx, const VARIANT& source, bool binary) {
     }
     case VT_BSTR:
         if (binary) {
-            pushBytes(ctx, com::bstrBytes(v->bstrVal));
+            pushBytes(ctx, std::string_view(reinterpret_cast<const char*>(v->bstrVal),
+                                            SysStringByteLen(v->bstrVal)));
         } else {
-            pushUtf16(ctx, com::bstrToUtf16(v->bstrVal));
+            pushUtf16(ctx, std::u16string_view(v->bstrVal, SysStringLen(v->bstrVal)));
         }
         break;
     case VT_DISPATCH:
