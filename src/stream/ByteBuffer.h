@@ -38,6 +38,10 @@ public:
     void reserve(size_t n);
     // Capacity becomes exactly n when n exceeds it (no rounding); bytes kept.
     void reserveExact(size_t n);
+    // Backs the first n bytes of the storage with memory now, in one request, instead of one
+    // page fault per page later: worth it for a large buffer about to be filled whole (a file
+    // read). Only a hint; a system that cannot do it fills the pages on first touch as usual.
+    void prefault(size_t n) noexcept;
     void append(const unsigned char* bytes, size_t n);
     void append(std::string_view bytes);
     void append(const ByteBuffer& other);

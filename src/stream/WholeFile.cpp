@@ -16,6 +16,7 @@ ByteBuffer readWholeFile(const std::string& path) {
     }
     ByteBuffer buffer;
     buffer.reserveExact(static_cast<size_t>(size));
+    buffer.prefault(static_cast<size_t>(size));
     size_t got = size > 0 ? input.read(buffer.data(), static_cast<size_t>(size)) : 0;
     // A file that shrank while being read gives what was there; one that grew is cut at the
     // size taken when it was opened.

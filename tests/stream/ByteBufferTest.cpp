@@ -140,3 +140,19 @@ TEST(ByteBuffer, NeverFreesStorageItDoesNotOwn) {
     EXPECT_FALSE(taker.owned());
     EXPECT_EQ(taker.data(), external);
 }
+
+TEST(ByteBuffer, PrefaultKeepsTheBytesAndTheSize) {
+    ByteBuffer buffer;
+    buffer.reserveExact(8u << 20);
+    for (size_t i = 0; i < (3u << 20); ++i) {
+        buffer.push_back(static_cast<unsigned char>(i * 7));
+    }
+    buffer.prefault(buffer.capacity() + 4096); // more than the capacity is clamped
+    ASSERT_EQ(buffer.size(), 3u << 20);
+    for (size_t i = 0; i < buffer.size(); i += 4093) {
+        ASSERT_EQ(buffer.data()[i], static_cast<unsigned char>(i * 7)) << i;
+    }
+    buffer.setSize(8u << 20);
+    buffer.data()[(8u << 20) - 1] = 0x5A; // the whole capacity is writable
+    EXPECT_EQ(buffer.at((8u << 20) - 1), 0x5A);
+}

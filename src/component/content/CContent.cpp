@@ -235,6 +235,7 @@ stream::ByteBuffer CContent::readFile(const std::string& path) {
     stream::ByteBuffer bytes;
     // One byte more so that reading the content as text needs no new storage.
     bytes.reserve(static_cast<size_t>(size) + 1);
+    bytes.prefault(static_cast<size_t>(size));
     size_t got = size > 0 ? input.read(bytes.data(), static_cast<size_t>(size)) : 0;
     bytes.setSize(got);
     input.close();
