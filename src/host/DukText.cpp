@@ -79,15 +79,28 @@ std::size_t narrowAscii(const char16_t* in, std::size_t n, char* out) {
     return i;
 }
 
+#if defined(__SSE2__)
+// The sum of the two 64-bit lanes of the byte sums of _mm_sad_epu8.
+std::size_t laneSum(__m128i sums) {
+    std::uint64_t lanes[2];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), sums);
+    return static_cast<std::size_t>(lanes[0] + lanes[1]);
+}
+#endif
+
 // The number of bytes with the high bit set.
 std::size_t countHigh(const unsigned char* s, std::size_t n) {
     std::size_t count = 0;
     std::size_t i = 0;
 #if defined(__SSE2__)
+    const __m128i one = _mm_set1_epi8(1);
+    __m128i sums = _mm_setzero_si128();
     for (; i + 16 <= n; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        count += static_cast<std::size_t>(__builtin_popcount(_mm_movemask_epi8(v)));
+        __m128i bits = _mm_and_si128(_mm_srli_epi16(v, 7), one);
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(bits, _mm_setzero_si128()));
     }
+    count = laneSum(sums);
 #endif
     for (; i < n; ++i) {
         count += s[i] >> 7;
@@ -101,11 +114,14 @@ std::size_t countContinuation(const unsigned char* s, std::size_t n) {
     std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128i limit = _mm_set1_epi8(-64); // 0x80..0xBF are below it as signed bytes
+    const __m128i one = _mm_set1_epi8(1);
+    __m128i sums = _mm_setzero_si128();
     for (; i + 16 <= n; i += 16) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        count += static_cast<std::size_t>(
-            __builtin_popcount(_mm_movemask_epi8(_mm_cmplt_epi8(v, limit))));
+        __m128i bits = _mm_and_si128(_mm_cmplt_epi8(v, limit), one);
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(bits, _mm_setzero_si128()));
     }
+    count = laneSum(sums);
 #endif
     for (; i < n; ++i) {
         count += (s[i] & 0xC0) == 0x80;
