@@ -15,6 +15,7 @@
 #include "stream/Base64.h"
 #include "stream/FileInputStream.h"
 #include "stream/FileOutputStream.h"
+#include "stream/RawCodecs.h"
 #include "stream/exceptions/StreamException.h"
 #include "stream/exceptions/Win32ErrorException.h"
 
@@ -139,27 +140,9 @@ size_t CContent::base64Length() const noexcept {
 }
 
 void CContent::toBASE64(char16_t* out) const {
-    stream::Base64 encoder(stream::Base64::ENCODE, 4096);
-    std::string piece;
-    piece.reserve(kBase64Slice / 3 * 4 + 4);
-    const unsigned char* bytes = content_.data();
-    size_t left = content_.size();
-    auto widen = [&out](const std::string& text) {
-        for (char c : text) {
-            *out++ = static_cast<unsigned char>(c);
-        }
-    };
-    while (left > 0) {
-        size_t n = left < kBase64Slice ? left : kBase64Slice;
-        piece.clear();
-        encoder.update(bytes, n, piece);
-        widen(piece);
-        bytes += n;
-        left -= n;
-    }
-    piece.clear();
-    encoder.finish(piece);
-    widen(piece);
+    // The same text as one update and a finish of the streaming encoder, written straight
+    // into the caller's UTF-16 storage.
+    stream::base64EncodeRawWide(out, content_.data(), content_.size());
 }
 
 std::string CContent::toBASE64() const {
