@@ -52,7 +52,8 @@ bool CBPdf::Open(std::string_view bytes) {
     return openSequence(Variant::Bytes);
 }
 
-bool CBPdf::OpenBase64(std::string_view text) {
+// Base64 text arrives narrow or as UTF-16 (straight from a BSTR); both open the same way.
+template <typename Text> bool CBPdf::openBase64Text(Text text) {
     pdfInfo("CBPdf::OpenBase64()  :: Abriendo desde buffer en B64.");
     Close();
     if (!raw_.OpenBase64(text)) {
@@ -63,15 +64,12 @@ bool CBPdf::OpenBase64(std::string_view text) {
     return openSequence(Variant::Base64);
 }
 
+bool CBPdf::OpenBase64(std::string_view text) {
+    return openBase64Text(text);
+}
+
 bool CBPdf::OpenBase64(std::u16string_view text) {
-    pdfInfo("CBPdf::OpenBase64()  :: Abriendo desde buffer en B64.");
-    Close();
-    if (!raw_.OpenBase64(text)) {
-        pdfError("CBPdf::Open()  :ERROR: Error abriendo desde puntero.");
-        return false;
-    }
-    pdfInfo("CBPdf::OpenBase64()  :: Abierto");
-    return openSequence(Variant::Base64);
+    return openBase64Text(text);
 }
 
 bool CBPdf::Open(const unsigned char* data, size_t size) {

@@ -50,6 +50,7 @@ public:
 private:
     enum class Variant { Bytes, Base64, Pointer };
     bool openSequence(Variant variant);
+    template <typename Text> bool openBase64Text(Text text);
     void readXrefSection();
     bool atTrailer(const std::string& line, uint32_t lineStart);
 

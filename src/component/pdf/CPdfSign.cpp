@@ -51,7 +51,8 @@ bool CPdfSign::LoadPdfPtr(std::string_view bytes) {
     return true;
 }
 
-bool CPdfSign::LoadPdfPtrBase64(std::string_view text) {
+// Base64 text arrives narrow or as UTF-16 (straight from a BSTR); both load the same way.
+template <typename Text> bool CPdfSign::loadBase64Text(Text text) {
     pdfInfo("CPdfSign::LoadPdfPtrBase64()  :: Entrando.");
     resetDocument();
     if (!reader_.OpenBase64(text)) {
@@ -61,14 +62,12 @@ bool CPdfSign::LoadPdfPtrBase64(std::string_view text) {
     return true;
 }
 
+bool CPdfSign::LoadPdfPtrBase64(std::string_view text) {
+    return loadBase64Text(text);
+}
+
 bool CPdfSign::LoadPdfPtrBase64(std::u16string_view text) {
-    pdfInfo("CPdfSign::LoadPdfPtrBase64()  :: Entrando.");
-    resetDocument();
-    if (!reader_.OpenBase64(text)) {
-        return false;
-    }
-    LoadDicSigns();
-    return true;
+    return loadBase64Text(text);
 }
 
 void CPdfSign::LoadDicSigns() {

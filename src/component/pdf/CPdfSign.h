@@ -90,6 +90,7 @@ public:
 
 private:
     void resetDocument();
+    template <typename Text> bool loadBase64Text(Text text);
     CBPdfObject* resolve(CBPdfObject* object, CBPdfObject* parent, std::string_view wanted,
                          const char* notFound, const char* wrongKind, int hops);
     CBPdfDictionary* recorreKids(CBPdfArray* kids, CBPdfObject*& rotation, int64_t& n, int depth);
