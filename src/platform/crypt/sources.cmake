@@ -3,6 +3,8 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CertificateIssuer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChainEngine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CryptErrors.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DerReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DerWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Digest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyProvider.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NameString.cpp
