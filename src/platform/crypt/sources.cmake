@@ -6,11 +6,14 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DerReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DerWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Digest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DigestAlgorithms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyProvider.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NameString.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenSslHandles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Pkcs12.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RsaKey.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SignedDataEncoder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SignedDataParts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignedMessage.cpp
 )
 target_link_libraries(q2_platform PUBLIC OpenSSL::Crypto)
