@@ -7,6 +7,7 @@
 #include "component/content/QNContent.h"
 #include "component/content/QNCryptoSystem.h"
 #include "component/pdf/PdfSign.h"
+#include "component/signing/QNSignData.h"
 
 namespace component::module {
 
@@ -18,7 +19,7 @@ const std::array<ClassRow, kClassCount>& classTable() {
         {&kQNCertificates, &com::ClassFactory<certificates::QNCertificates>::make},
         {&kQNCertificateStore, &com::ClassFactory<certificates::QNCertificateStore>::make},
         {&kQNVerifyStatus, nullptr},
-        {&kQNSignData, nullptr},
+        {&kQNSignData, &com::ClassFactory<signing::QNSignData>::make},
         {&kQNVerifier, nullptr},
         {&kQNRecipients, nullptr},
         {&kQNEnvelopedData, nullptr},

@@ -1,0 +1,87 @@
+#include "component/signing/CQNSignData_Internal_CMS.h"
+
+#include <charconv>
+#include <string>
+
+#include "component/module/ModuleLog.h"
+#include "component/module/SettingsTable.h"
+#include "component/signing/CadesAttributes.h"
+#include "component/signing/SignerDescription.h"
+
+namespace component::signing {
+
+using platform::crypt::SignedDataEncoder;
+using platform::crypt::SignedDataFlavour;
+
+namespace {
+
+// "CMSSignerType": 2 is the key identifier; 1, anything else and text that is no unsigned
+// decimal number are issuer and serial number.
+bool byKeyIdentifier(const std::string& setting) {
+    unsigned long value = 0;
+    const char* end = setting.data() + setting.size();
+    auto [at, error] = std::from_chars(setting.data(), end, value);
+    return error == std::errc() && at == end && value == 2;
+}
+
+} // namespace
+
+platform::crypt::SignerRequest
+CQNSignData_Internal_CMS::describe(const certificates::CQNCertificate_Internal& certificate,
+                                   const std::string& hashAlgorithm, bool forSign) const {
+    const module::SettingsTable& settings = module::SettingsTable::instance();
+    platform::crypt::SignerRequest request = describeSigner(certificate, hashAlgorithm);
+    addSigningTime(request, signingTime_);
+    const std::string policy = settings.get("CADES_SIGNATURE_POLICY");
+    if (!policy.empty()) {
+        request.signedAttributes.push_back(CadesAttributes::signaturePolicy(policy, forSign));
+    } else if (settings.get("CADES_ADD_ESS_SIGNING_CERTIFICATE") == "TRUE") {
+        request.signedAttributes.push_back(
+            CadesAttributes::signingCertificate(certificate.getCertContext()));
+    }
+    request.keyIdentifier = byKeyIdentifier(settings.get("CMSSignerType"));
+    return request;
+}
+
+std::vector<unsigned char>
+CQNSignData_Internal_CMS::sign(const unsigned char* content, size_t size,
+                               const certificates::CQNCertificate_Internal& certificate,
+                               bool detached) {
+    const module::SettingsTable& settings = module::SettingsTable::instance();
+    const bool fromHash = settings.get("SignFromHash") == "TRUE";
+    const std::string hashAlgorithm = settings.get("HashAlgorithm");
+    module::logTrace("CQNSignData_Internal_CMS::sign");
+    platform::crypt::SignerRequest request = describe(certificate, hashAlgorithm, true);
+
+    std::vector<unsigned char> suppliedDigest;
+    ContentToSign toSign = chooseContent(content, size, fromHash, suppliedDigest, request);
+    if (detached) {
+        module::logInfo("Detached sign");
+    }
+    module::logTrace("Abriendo para codificar firma... ");
+    module::logTrace("OpenToEncodeReleaseOpt... ");
+    module::logTrace("no nulo");
+    module::logTrace("Size: " + std::to_string(sizeof(request)));
+    module::logTrace("Type: ");
+    module::logTrace("Cogiendo content... ");
+    std::vector<unsigned char> message =
+        SignedDataEncoder(SignedDataFlavour::Cms)
+            .sign(request, toSign.data, toSign.size, toSign.contentType, detached);
+    module::logTrace("Tamaño necesario para la firma: " + std::to_string(message.size()));
+    return message;
+}
+
+std::vector<unsigned char> CQNSignData_Internal_CMS::cosign(
+    const unsigned char* signedContent, size_t signedSize, const unsigned char* detachedContent,
+    size_t detachedSize, const certificates::CQNCertificate_Internal& certificate, bool detached) {
+    module::logTrace("CQNSignData_Internal_CMS::cosign");
+    const std::string hashAlgorithm = module::SettingsTable::instance().get("HashAlgorithm");
+    platform::crypt::SignerRequest request = describe(certificate, hashAlgorithm, false);
+    if (detached) {
+        module::logInfo("Detached cosign");
+    }
+    return SignedDataEncoder(SignedDataFlavour::Cms)
+        .addSigner(request, signedContent, signedSize, detachedContent, detachedSize);
+}
+
+} // namespace component::signing
