@@ -221,6 +221,17 @@ TEST_P(Encoder, AddingASignerToBytesThatAreNoSignedDataFails) {
     Bytes info = der::sequence({&type, &explicitContent});
     EXPECT_CRYPT_ERROR(encoder.addSigner(r, info.data(), info.size(), nullptr, 0),
                        errors::CRYPT_E_INVALID_MSG_TYPE);
+    // Zero padding after a message is accepted, other trailing bytes are not.
+    Bytes padded = encoder.sign(r, garbage.data(), garbage.size(), "", false);
+    size_t length = padded.size();
+    padded.resize(length + 100, 0);
+    Bytes cosigned =
+        encoder.addSigner(request(pki.second, kSha1), padded.data(), padded.size(), nullptr, 0);
+    EXPECT_EQ(SignedDataParts::parse(cosigned.data(), cosigned.size()).signerInfos.size(), 2u);
+    EXPECT_TRUE(peer.cmsVerify(cosigned, "", false));
+    padded[length + 50] = 1;
+    EXPECT_CRYPT_ERROR(encoder.addSigner(r, padded.data(), padded.size(), nullptr, 0),
+                       errors::CRYPT_E_ASN1_CORRUPT);
     // A real message cut anywhere is refused, never read past its end.
     Bytes good = encoder.sign(r, garbage.data(), garbage.size(), "", false);
     for (size_t cut = 1; cut < good.size(); cut += 97) {

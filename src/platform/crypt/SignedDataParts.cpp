@@ -21,8 +21,12 @@ SignedDataParts SignedDataParts::parse(const unsigned char* message, size_t size
     }
     DerReader top(message, size, message);
     DerElement contentInfo = top.expect(0x30);
-    if (!top.atEnd()) {
-        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_ASN1_CORRUPT);
+    // Zero bytes may follow (a signature taken from a zero-padded placeholder); anything
+    // else after the message is not part of a DER message.
+    for (size_t i = contentInfo.end(); i < size; ++i) {
+        if (message[i] != 0) {
+            raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_ASN1_CORRUPT);
+        }
     }
     DerReader ci = top.inside(contentInfo);
     if (oidText(ci.expect(0x06)) != kSignedData) {
