@@ -8,6 +8,8 @@
 #include "component/content/QNCryptoSystem.h"
 #include "component/pdf/PdfSign.h"
 #include "component/signing/QNSignData.h"
+#include "component/verification/QNVerifier.h"
+#include "component/verification/QNVerifyStatus.h"
 
 namespace component::module {
 
@@ -18,9 +20,9 @@ const std::array<ClassRow, kClassCount>& classTable() {
         {&kQNCertificate, &com::ClassFactory<certificates::QNCertificate>::make},
         {&kQNCertificates, &com::ClassFactory<certificates::QNCertificates>::make},
         {&kQNCertificateStore, &com::ClassFactory<certificates::QNCertificateStore>::make},
-        {&kQNVerifyStatus, nullptr},
+        {&kQNVerifyStatus, &com::ClassFactory<verification::QNVerifyStatus>::make},
         {&kQNSignData, &com::ClassFactory<signing::QNSignData>::make},
-        {&kQNVerifier, nullptr},
+        {&kQNVerifier, &com::ClassFactory<verification::QNVerifier>::make},
         {&kQNRecipients, nullptr},
         {&kQNEnvelopedData, nullptr},
         {&kQNCryptoSystem, &com::ClassFactory<content::QNCryptoSystem>::make},
