@@ -222,8 +222,8 @@ TEST_F(SignDataTest, SignFromHashVerifiesAgainstTheOriginalContent) {
     for (const char* algorithm : {kSha1, "2.16.840.1.101.3.4.2.1"}) {
         settings().set("HashAlgorithm", algorithm);
         Bytes digest = pc::digestWith(pc::digestAlgorithm(algorithm),
-                                         reinterpret_cast<const unsigned char*>(original.data()),
-                                         original.size());
+                                      reinterpret_cast<const unsigned char*>(original.data()),
+                                      original.size());
         for (bool cms : {false, true}) {
             for (bool timeStamp : {false, true}) {
                 SCOPED_TRACE(std::string(algorithm) + (cms ? " cms" : " pkcs7") +
@@ -394,8 +394,7 @@ TEST_F(SignDataTest, CosignAttachedAndDetachedInBothFormats) {
             Bytes first = sign(s.get(), data, one.get(), detached);
             // Attached: no detached content given.
             Bytes both = cosign(s.get(), first, detached ? &data : nullptr, two.get(), detached);
-            EXPECT_EQ(pc::SignedDataParts::parse(both.data(), both.size()).signerInfos.size(),
-                      2u);
+            EXPECT_EQ(pc::SignedDataParts::parse(both.data(), both.size()).signerInfos.size(), 2u);
             std::string peerLog;
             EXPECT_TRUE(peer.cmsVerify(both, data, detached, &peerLog)) << peerLog;
             EXPECT_EQ(signedAttributes(both, 1).size(), 3u);

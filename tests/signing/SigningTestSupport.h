@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "TestPki.h"
+#include "stream/ByteBuffer.h"
 
 namespace signingtest {
 
@@ -12,6 +13,9 @@ inline std::vector<unsigned char> bytes(const std::string& s) {
 }
 inline std::string text(const std::vector<unsigned char>& b) {
     return std::string(b.begin(), b.end());
+}
+inline std::vector<unsigned char> bytes(const stream::ByteBuffer& b) {
+    return std::vector<unsigned char>(b.data(), b.data() + b.size());
 }
 
 // A root and signers issued by it, all generated at test time.

@@ -43,7 +43,7 @@ CQNSignData_Internal_CMS::describe(const certificates::CQNCertificate_Internal& 
     return request;
 }
 
-std::vector<unsigned char>
+stream::ByteBuffer
 CQNSignData_Internal_CMS::sign(const unsigned char* content, size_t size,
                                const certificates::CQNCertificate_Internal& certificate,
                                bool detached) {
@@ -64,14 +64,14 @@ CQNSignData_Internal_CMS::sign(const unsigned char* content, size_t size,
     module::logTrace("Size: " + std::to_string(sizeof(request)));
     module::logTrace("Type: ");
     module::logTrace("Cogiendo content... ");
-    std::vector<unsigned char> message =
+    stream::ByteBuffer message =
         SignedDataEncoder(SignedDataFlavour::Cms)
             .sign(request, toSign.data, toSign.size, toSign.contentType, detached);
     module::logTrace("Tamaño necesario para la firma: " + std::to_string(message.size()));
     return message;
 }
 
-std::vector<unsigned char> CQNSignData_Internal_CMS::cosign(
+stream::ByteBuffer CQNSignData_Internal_CMS::cosign(
     const unsigned char* signedContent, size_t signedSize, const unsigned char* detachedContent,
     size_t detachedSize, const certificates::CQNCertificate_Internal& certificate, bool detached) {
     module::logTrace("CQNSignData_Internal_CMS::cosign");

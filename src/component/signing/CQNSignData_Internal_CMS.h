@@ -12,13 +12,13 @@ namespace component::signing {
 // "CADES_ADD_ESS_SIGNING_CERTIFICATE", "CADES_SIGNATURE_POLICY".
 class CQNSignData_Internal_CMS : public CQNSignData_Internal {
 public:
-    std::vector<unsigned char> sign(const unsigned char* content, size_t size,
-                                    const certificates::CQNCertificate_Internal& certificate,
-                                    bool detached) override;
-    std::vector<unsigned char> cosign(const unsigned char* signedContent, size_t signedSize,
-                                      const unsigned char* detachedContent, size_t detachedSize,
-                                      const certificates::CQNCertificate_Internal& certificate,
-                                      bool detached) override;
+    stream::ByteBuffer sign(const unsigned char* content, size_t size,
+                            const certificates::CQNCertificate_Internal& certificate,
+                            bool detached) override;
+    stream::ByteBuffer cosign(const unsigned char* signedContent, size_t signedSize,
+                              const unsigned char* detachedContent, size_t detachedSize,
+                              const certificates::CQNCertificate_Internal& certificate,
+                              bool detached) override;
 
 private:
     // The signer entry with its identifier and the supplied attributes (the policy value in

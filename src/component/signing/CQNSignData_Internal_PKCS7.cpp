@@ -11,7 +11,7 @@ namespace component::signing {
 using platform::crypt::SignedDataEncoder;
 using platform::crypt::SignedDataFlavour;
 
-std::vector<unsigned char>
+stream::ByteBuffer
 CQNSignData_Internal_PKCS7::sign(const unsigned char* content, size_t size,
                                  const certificates::CQNCertificate_Internal& certificate,
                                  bool detached) {
@@ -28,7 +28,7 @@ CQNSignData_Internal_PKCS7::sign(const unsigned char* content, size_t size,
     if (detached) {
         module::logInfo("Detached sign");
     }
-    std::vector<unsigned char> message =
+    stream::ByteBuffer message =
         SignedDataEncoder(SignedDataFlavour::Pkcs7)
             .sign(request, toSign.data, toSign.size, toSign.contentType, detached);
     module::logTrace("Tamaño necesario para la firma: " + std::to_string(message.size()));
@@ -36,7 +36,7 @@ CQNSignData_Internal_PKCS7::sign(const unsigned char* content, size_t size,
     return message;
 }
 
-std::vector<unsigned char> CQNSignData_Internal_PKCS7::cosign(
+stream::ByteBuffer CQNSignData_Internal_PKCS7::cosign(
     const unsigned char* signedContent, size_t signedSize, const unsigned char* detachedContent,
     size_t detachedSize, const certificates::CQNCertificate_Internal& certificate, bool detached) {
     module::logTrace("CQNSignData_Internal_PKCS7::cosign");

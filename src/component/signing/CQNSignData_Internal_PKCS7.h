@@ -8,13 +8,13 @@ namespace component::signing {
 // Settings read at call time: "HashAlgorithm", "SignFromHash".
 class CQNSignData_Internal_PKCS7 : public CQNSignData_Internal {
 public:
-    std::vector<unsigned char> sign(const unsigned char* content, size_t size,
-                                    const certificates::CQNCertificate_Internal& certificate,
-                                    bool detached) override;
-    std::vector<unsigned char> cosign(const unsigned char* signedContent, size_t signedSize,
-                                      const unsigned char* detachedContent, size_t detachedSize,
-                                      const certificates::CQNCertificate_Internal& certificate,
-                                      bool detached) override;
+    stream::ByteBuffer sign(const unsigned char* content, size_t size,
+                            const certificates::CQNCertificate_Internal& certificate,
+                            bool detached) override;
+    stream::ByteBuffer cosign(const unsigned char* signedContent, size_t signedSize,
+                              const unsigned char* detachedContent, size_t detachedSize,
+                              const certificates::CQNCertificate_Internal& certificate,
+                              bool detached) override;
 };
 
 } // namespace component::signing

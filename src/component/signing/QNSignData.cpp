@@ -84,10 +84,9 @@ HRESULT checkKeyUsage(certificates::IQNCertificate* certificate) {
 }
 
 // The new content holding exactly the result bytes.
-IDispatch* resultContent(const std::vector<unsigned char>& bytes) {
+IDispatch* resultContent(stream::ByteBuffer&& bytes) {
     com::ComPtr<content::QNContent> result = content::QNContent::create();
-    result->content().replace(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    result->content().replace(std::move(bytes));
     return static_cast<content::IQNContent*>(result.detach());
 }
 

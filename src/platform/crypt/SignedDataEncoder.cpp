@@ -143,7 +143,7 @@ public:
         storage_.push_back(std::move(bytes));
         pieces_.push_back({storage_.back().data(), storage_.back().size()});
     }
-    Bytes finish() const {
+    stream::ByteBuffer finish() const {
         size_t body = 0;
         for (const ByteSpan& piece : pieces_) {
             body += piece.size;
@@ -152,13 +152,15 @@ public:
         Bytes explicitHeader = header(0xA0, signedDataHeader.size() + body);
         Bytes type = der::oid(kSignedData);
         size_t infoLength = type.size() + explicitHeader.size() + signedDataHeader.size() + body;
-        Bytes out = header(0x30, infoLength);
-        out.reserve(out.size() + infoLength);
-        out.insert(out.end(), type.begin(), type.end());
-        out.insert(out.end(), explicitHeader.begin(), explicitHeader.end());
-        out.insert(out.end(), signedDataHeader.begin(), signedDataHeader.end());
+        Bytes infoHeader = header(0x30, infoLength);
+        stream::ByteBuffer out;
+        // One byte more: room for the terminating zero a content adds when read as text.
+        out.reserveExact(infoHeader.size() + infoLength + 1);
+        for (const Bytes* part : {&infoHeader, &type, &explicitHeader, &signedDataHeader}) {
+            out.append(part->data(), part->size());
+        }
         for (const ByteSpan& piece : pieces_) {
-            out.insert(out.end(), piece.data, piece.data + piece.size);
+            out.append(piece.data, piece.size);
         }
         return out;
     }
@@ -170,8 +172,9 @@ private:
 
 } // namespace
 
-Bytes SignedDataEncoder::sign(const SignerRequest& signer, const unsigned char* content,
-                              size_t size, const std::string& contentType, bool detached) const {
+stream::ByteBuffer SignedDataEncoder::sign(const SignerRequest& signer,
+                                           const unsigned char* content, size_t size,
+                                           const std::string& contentType, bool detached) const {
     const DigestAlgorithmInfo& algorithm = digestAlgorithm(signer.digestOid);
     checkSigner(signer);
     if (content == nullptr && size != 0) {
@@ -222,9 +225,10 @@ Bytes SignedDataEncoder::sign(const SignerRequest& signer, const unsigned char* 
     return writer.finish();
 }
 
-Bytes SignedDataEncoder::addSigner(const SignerRequest& signer, const unsigned char* message,
-                                   size_t size, const unsigned char* detachedContent,
-                                   size_t detachedSize) const {
+stream::ByteBuffer SignedDataEncoder::addSigner(const SignerRequest& signer,
+                                                const unsigned char* message, size_t size,
+                                                const unsigned char* detachedContent,
+                                                size_t detachedSize) const {
     const DigestAlgorithmInfo& algorithm = digestAlgorithm(signer.digestOid);
     checkSigner(signer);
     SignedDataParts parts = SignedDataParts::parse(message, size);

@@ -8,6 +8,7 @@
 #include "platform/crypt/Certificate.h"
 #include "platform/crypt/DerWriter.h"
 #include "platform/crypt/RsaKey.h"
+#include "stream/ByteBuffer.h"
 
 namespace platform::crypt {
 
@@ -33,21 +34,23 @@ struct SignerRequest {
 // A DER-level SignedData encoder over OpenSSL EVP: RSA PKCS#1 v1.5 signatures (signature
 // algorithm rsaEncryption), digest algorithms written without parameters, the signer's
 // certificate as the certificate set. Content is hashed straight from the caller's buffer;
-// only attached output holds a copy of it. Failures raise CryptException.
+// only attached output holds a copy of it, written once into the result buffer. Failures raise
+// CryptException.
 class SignedDataEncoder {
 public:
     explicit SignedDataEncoder(SignedDataFlavour flavour) : flavour_(flavour) {}
 
     // A ContentInfo of type signedData over content. contentType is the dotted type of the
     // content ("" or data: the bytes themselves; another type: the encoding of the content).
-    Bytes sign(const SignerRequest& signer, const unsigned char* content, size_t size,
-               const std::string& contentType, bool detached) const;
+    stream::ByteBuffer sign(const SignerRequest& signer, const unsigned char* content, size_t size,
+                            const std::string& contentType, bool detached) const;
 
     // The message with one more signer (and its certificate unless already there); the
     // existing signers, certificates and CRLs keep their bytes. The content is the message's
     // own, or detachedContent when the message carries none.
-    Bytes addSigner(const SignerRequest& signer, const unsigned char* message, size_t size,
-                    const unsigned char* detachedContent, size_t detachedSize) const;
+    stream::ByteBuffer addSigner(const SignerRequest& signer, const unsigned char* message,
+                                 size_t size, const unsigned char* detachedContent,
+                                 size_t detachedSize) const;
 
 private:
     SignedDataFlavour flavour_;
