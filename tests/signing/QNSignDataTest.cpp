@@ -487,3 +487,34 @@ TEST_F(SignDataTest, CryptFailuresKeepTheirCodes) {
     EXPECT_EQ(static_cast<uint32_t>(hr), 0x80091002u);
     EXPECT_NE(log.text().find("CryptoAPI: "), std::string::npos);
 }
+
+TEST_F(SignDataTest, ContentInfoIsSignedByItsInnerContent) {
+    auto cert = certificate(pki.signer);
+    const std::string inner = "contenido envuelto";
+    Bytes type = pc::der::oid("1.2.840.113549.1.7.1");
+    Bytes octets =
+        pc::der::octetString(reinterpret_cast<const unsigned char*>(inner.data()), inner.size());
+    Bytes explicitContent = pc::der::tlv(0xA0, octets);
+    Bytes info = pc::der::sequence({&type, &explicitContent});
+    for (bool cms : {false, true}) {
+        Bytes m = sign(signer(cms).get(), text(info), cert.get(), false);
+        pc::SignedDataParts parts = pc::SignedDataParts::parse(m.data(), m.size());
+        EXPECT_EQ(parts.contentType, "1.2.840.113549.1.7.1");
+        std::string out, peerLog;
+        EXPECT_TRUE(peer.cmsVerify(m, "", false, &peerLog, &out)) << peerLog;
+        EXPECT_EQ(out, inner);
+    }
+    // Of another type: CMS carries its encoding under that type, with signed attributes.
+    Bytes one = pc::der::integer(1);
+    Bytes sequence = pc::der::sequence({&one});
+    Bytes otherType = pc::der::oid("1.2.840.113549.1.9.16.1.4");
+    Bytes explicitOther = pc::der::tlv(0xA0, sequence);
+    Bytes other = pc::der::sequence({&otherType, &explicitOther});
+    Bytes m = sign(signer(true).get(), text(other), cert.get(), false);
+    pc::SignedDataParts parts = pc::SignedDataParts::parse(m.data(), m.size());
+    EXPECT_EQ(parts.contentType, "1.2.840.113549.1.9.16.1.4");
+    EXPECT_EQ(types(signedAttributes(m)).size(), 2u);
+    std::string out, peerLog;
+    EXPECT_TRUE(peer.cmsVerify(m, "", false, &peerLog, &out)) << peerLog;
+    EXPECT_EQ(bytes(out), sequence);
+}
