@@ -338,3 +338,49 @@ TEST(Pkcs7Encoder, ContentOfAnotherTypeIsCarriedAsItsOwnEncoding) {
     EXPECT_TRUE(peer.cmsVerify(cms, "", false, &log, &out)) << log;
     EXPECT_EQ(bytes(out), inner);
 }
+
+TEST(EncoderInterop, CosignsWhatOpensslSigned) {
+    testpki::TempHome home;
+    signingtest::Pki pki;
+    signingtest::OpensslPeer peer{home.path(), pki.root};
+    const std::string dir = home.path();
+    const std::string content("firmado primero por openssl\0y despues por nosotros", 51);
+    testpki::writeFile(dir + "/content.bin", content);
+    testpki::writeFile(dir + "/signer.pem", pki.signer.certificate->pem());
+    testpki::writeFile(dir + "/signer.key", pki.signer.key->toPem(""));
+    struct Case {
+        const char* name;
+        const char* command;
+        bool detached;
+    } cases[] = {
+        {"cms attached", "openssl cms -sign -binary -nodetach -md sha256 -outform DER", false},
+        {"cms detached", "openssl cms -sign -binary -md sha256 -outform DER", true},
+        {"smime attached", "openssl smime -sign -binary -nodetach -md sha1 -outform DER", false},
+        {"smime detached", "openssl smime -sign -binary -md sha1 -outform DER", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string log;
+        ASSERT_EQ(testpki::run(std::string(c.command) + " -in " + dir + "/content.bin -signer " +
+                                   dir + "/signer.pem -inkey " + dir + "/signer.key -out " + dir +
+                                   "/theirs.der",
+                               &log),
+                  0)
+            << log;
+        Bytes theirs = bytes(testpki::readFile(dir + "/theirs.der"));
+        for (SignedDataFlavour flavour : {SignedDataFlavour::Pkcs7, SignedDataFlavour::Cms}) {
+            SignerRequest r = request(pki.second, kSha256);
+            r.signedAttributes.push_back(fixedSigningTime());
+            Bytes both = VectorEncoder(flavour).addSigner(
+                r, theirs.data(), theirs.size(),
+                reinterpret_cast<const unsigned char*>(content.data()), content.size());
+            std::vector<ByteSpan> infos = signerInfos(both);
+            ASSERT_EQ(infos.size(), 2u);
+            std::vector<ByteSpan> original = signerInfos(theirs);
+            EXPECT_EQ(Bytes(infos[0].data, infos[0].data + infos[0].size),
+                      Bytes(original[0].data, original[0].data + original[0].size));
+            EXPECT_TRUE(peer.cmsVerify(both, content, c.detached, &log)) << log;
+            EXPECT_FALSE(peer.cmsVerify(both, content + "?", true));
+        }
+    }
+}
