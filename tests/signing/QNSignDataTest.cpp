@@ -518,3 +518,21 @@ TEST_F(SignDataTest, ContentInfoIsSignedByItsInnerContent) {
     EXPECT_TRUE(peer.cmsVerify(m, "", false, &peerLog, &out)) << peerLog;
     EXPECT_EQ(bytes(out), sequence);
 }
+
+TEST_F(SignDataTest, EmptyContentSignsAndCosigns) {
+    auto one = certificate(pki.signer);
+    auto two = certificate(pki.second);
+    for (bool cms : {false, true}) {
+        auto s = signer(cms);
+        for (bool detached : {false, true}) {
+            SCOPED_TRACE(std::string(cms ? "cms" : "pkcs7") + (detached ? " detached" : ""));
+            Bytes m = sign(s.get(), "", one.get(), detached);
+            std::string empty, out, peerLog;
+            EXPECT_TRUE(peer.cmsVerify(m, empty, detached, &peerLog, &out)) << peerLog;
+            EXPECT_EQ(out, "");
+            Bytes both = cosign(s.get(), m, detached ? &empty : nullptr, two.get(), detached);
+            EXPECT_TRUE(peer.cmsVerify(both, empty, detached, &peerLog)) << peerLog;
+            EXPECT_FALSE(peer.cmsVerify(both, "x", true));
+        }
+    }
+}

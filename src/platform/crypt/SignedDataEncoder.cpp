@@ -138,7 +138,11 @@ Bytes signerInfo(SignedDataFlavour flavour, const SignerRequest& signer,
 // The ContentInfo around a SignedData given as pieces, written once into one buffer.
 class SignedDataWriter {
 public:
-    void add(const unsigned char* data, size_t size) { pieces_.push_back({data, size}); }
+    void add(const unsigned char* data, size_t size) {
+        if (size != 0) {
+            pieces_.push_back({data, size});
+        }
+    }
     void add(Bytes bytes) {
         storage_.push_back(std::move(bytes));
         pieces_.push_back({storage_.back().data(), storage_.back().size()});
