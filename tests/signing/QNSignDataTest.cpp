@@ -437,6 +437,27 @@ TEST_F(SignDataTest, NullContentAndMissingInternalSigner) {
               E_FAIL);
     EXPECT_NE(log.text().find("content null"), std::string::npos);
 
+    // No certificate, a certificate object with nothing loaded, an object that is no
+    // certificate: each ends in an error report, never a signature.
+    com::ComPtr<content::QNContent> data = content("x");
+    EXPECT_EQ(s->sign(static_cast<content::IQNContent*>(data.get()), nullptr, 0, &result),
+              kDispException);
+    EXPECT_EQ(description(), "QNSignData::sign: Certificado no válido para firma.");
+    com::ComPtr<certificates::QNCertificate> empty = certificates::QNCertificate::create();
+    HRESULT emptyHr = s->sign(static_cast<content::IQNContent*>(data.get()),
+                              static_cast<certificates::IQNCertificate*>(empty.get()), 0, &result);
+    EXPECT_TRUE(FAILED(emptyHr));
+    EXPECT_NE(description(), "<none>");
+    EXPECT_EQ(s->sign(static_cast<content::IQNContent*>(data.get()),
+                      static_cast<content::IQNContent*>(data.get()), 0, &result),
+              kDispException);
+    EXPECT_EQ(result, nullptr);
+    HRESULT cosignHr =
+        s->cosign(static_cast<content::IQNContent*>(data.get()), nullptr,
+                  static_cast<certificates::IQNCertificate*>(empty.get()), 0, &result);
+    EXPECT_TRUE(FAILED(cosignHr));
+    EXPECT_EQ(result, nullptr);
+
     com::ComPtr<signing::QNSignData> bare = signing::QNSignData::create();
     HRESULT hr = S_OK;
     EXPECT_TRUE(sign(bare.get(), "x", cert.get(), false, &hr).empty());
