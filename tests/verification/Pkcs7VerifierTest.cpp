@@ -10,6 +10,8 @@
 #include "component/verification/QNVerifier.h"
 #include "platform/crypt/DerReader.h"
 #include "platform/crypt/DerWriter.h"
+#include "platform/crypt/Digest.h"
+#include "platform/crypt/RsaKey.h"
 #include "platform/stores/FolderStore.h"
 
 using namespace component;
@@ -382,4 +384,58 @@ TEST_F(VerificationTest, LargeAttachedContentComesBackWhole) {
     std::string message = cmsSign(big, "-nodetach -outform DER");
     expectAllValid(verify(message), 1);
     EXPECT_TRUE(contentAfterVerify(message) == big);
+}
+
+// A PKCS#7 message (RFC 2315) whose content is not data: the content sits in [0] as its own
+// encoding, and the digest covers its contents octets only.
+TEST_F(VerificationTest, Pkcs7WithASignedDataContentOfItsOwnEncoding) {
+    using namespace platform::crypt;
+    std::string inner = cmsSign("dentro de PKCS7", "-nodetach -outform DER");
+    DerReader top(reinterpret_cast<const unsigned char*>(inner.data()), inner.size());
+    DerReader info = top.inside(top.expect(0x30));
+    info.expect(0x06);
+    DerReader wrapped = info.inside(info.expect(0xA0));
+    DerElement innerSignedData = wrapped.expect(0x30);
+    Bytes innerTlv(innerSignedData.value - innerSignedData.headerLength,
+                   innerSignedData.value + innerSignedData.length);
+
+    auto build = [&](const Bytes& digested) {
+        Bytes hash = digest(HashAlgorithm::SHA256, digested.data(), digested.size());
+        Bytes signature = signer.key->signHash(HashAlgorithm::SHA256, hash, ByteOrder::BigEndian);
+        Bytes sha256 = der::oid("2.16.840.1.101.3.4.2.1"), null = der::null();
+        Bytes sha256Algorithm = der::sequence({&sha256, &null});
+        Bytes rsa = der::oid("1.2.840.113549.1.1.1");
+        Bytes rsaAlgorithm = der::sequence({&rsa, &null});
+        Bytes one = der::integer(1);
+        Bytes algorithms = der::constructed(0x31, {&sha256Algorithm});
+        Bytes type = der::oid("1.2.840.113549.1.7.2");
+        Bytes content = der::tlv(0xA0, innerTlv);
+        Bytes contentInfo = der::sequence({&type, &content});
+        Bytes certs = der::tlv(0xA0, signer.certificate->der());
+        Bytes issuer = signer.certificate->issuerDer(), serial = der::integer(2);
+        Bytes sid = der::sequence({&issuer, &serial});
+        Bytes signatureValue = der::octetString(signature.data(), signature.size());
+        Bytes signerInfo =
+            der::sequence({&one, &sid, &sha256Algorithm, &rsaAlgorithm, &signatureValue});
+        Bytes signers = der::constructed(0x31, {&signerInfo});
+        Bytes signedData = der::sequence({&one, &algorithms, &contentInfo, &certs, &signers});
+        Bytes explicitContent = der::tlv(0xA0, signedData);
+        Bytes message = der::sequence({&type, &explicitContent});
+        return std::string(message.begin(), message.end());
+    };
+
+    Bytes contentsOctets(innerSignedData.value, innerSignedData.value + innerSignedData.length);
+    std::string message = build(contentsOctets);
+    Verification v = verify(message);
+    expectAllValid(v, 2);
+    EXPECT_EQ(v.statuses[0].level, 0);
+    EXPECT_EQ(v.statuses[1].level, 1);
+    EXPECT_EQ(contentAfterVerify(message), "dentro de PKCS7");
+
+    // A digest over the whole encoding (tag and length included) is not what was signed.
+    Verification whole = verify(build(innerTlv));
+    EXPECT_EQ(whole.result, 0);
+    ASSERT_EQ(whole.statuses.size(), 2u);
+    EXPECT_EQ(whole.statuses[0].idError, kBadSignature);
+    EXPECT_EQ(whole.statuses[1].idError, 0);
 }
