@@ -12,6 +12,8 @@
 class TestEnvironment : public ::testing::Test {
 protected:
     void SetUp() override {
+        const char* previous = std::getenv("TMPDIR");
+        previousTmp_ = previous == nullptr ? "" : previous;
         std::string pattern =
             (std::filesystem::temp_directory_path() / "q2component.XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -24,6 +26,12 @@ protected:
     void TearDown() override {
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
+        // The next test of this process makes its folder where the first one did.
+        if (previousTmp_.empty()) {
+            unsetenv("TMPDIR");
+        } else {
+            setenv("TMPDIR", previousTmp_.c_str(), 1);
+        }
     }
 
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
@@ -39,4 +47,5 @@ protected:
     }
 
     std::filesystem::path dir_;
+    std::string previousTmp_;
 };

@@ -3,8 +3,15 @@
 #include "component/certificates/CertificateListing.h"
 #include "component/certificates/SystemStoreOpening.h"
 #include "component/content/BstrText.h"
+#include "component/content/ModeTable.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
+#include "component/module/SettingsTable.h"
+#include "component/signing/CQNSignData_Internal_CMS.h"
+#include "component/signing/CQNSignData_Internal_PKCS7.h"
+#include "component/signing/QNSignData.h"
+#include "component/verification/CQNVerifier_Internal_PKCS7.h"
+#include "component/verification/QNVerifier.h"
 #include "platform/system/Charset.h"
 
 namespace component::content {
@@ -13,6 +20,10 @@ using module::ErrorReport;
 using platform::system::Charset;
 
 namespace {
+
+// The XML signature formats have no implementation in this build.
+constexpr char kXmlNotAvailable[] =
+    "CQNCryptoSystem: El formato XML-DSig no esta disponible en esta version";
 
 constexpr com::DispatchMember kMembers[] = {
     com::method<&IQNCryptoSystem::openSystemStore>("openSystemStore", 1),
@@ -66,15 +77,32 @@ HRESULT QNCryptoSystem::setProperty(BSTR name, BSTR value) {
     });
 }
 
-// The signer class fills this in: a QNSignData with the implementation of the mode, and the
-// settings the mode writes (see CQNCryptoSystem).
 HRESULT QNCryptoSystem::newSignData(IDispatch** signer) {
     return guarded("newSignData", [&] {
         module::logTrace("CQNCryptoSystem::newSignData");
-        if (signer != nullptr) {
-            *signer = nullptr;
+        if (signer == nullptr) {
+            return E_POINTER;
         }
-        return E_NOTIMPL;
+        *signer = nullptr;
+        SignerChoice choice = signerForMode(system_.mode());
+        std::unique_ptr<signing::CQNSignData_Internal> internal;
+        switch (choice.format) {
+        case SignerFormat::PKCS7:
+            internal = std::make_unique<signing::CQNSignData_Internal_PKCS7>();
+            break;
+        case SignerFormat::CMS:
+            internal = std::make_unique<signing::CQNSignData_Internal_CMS>();
+            break;
+        case SignerFormat::XMLDSig:
+            return ErrorReport::reportLogged(module::kQNCryptoSystem, kXmlNotAvailable, E_NOTIMPL);
+        }
+        com::ComPtr<signing::QNSignData> object = signing::QNSignData::create();
+        object->setInternal(std::move(internal));
+        for (const auto& [name, value] : choice.settings) {
+            module::SettingsTable::instance().set(name, value);
+        }
+        *signer = object.detach();
+        return S_OK;
     });
 }
 
@@ -89,14 +117,20 @@ HRESULT QNCryptoSystem::newEnvelopedData(IDispatch** envelopedData) {
     });
 }
 
-// The verifier class fills this in.
 HRESULT QNCryptoSystem::newVerifier(IDispatch** verifier) {
     return guarded("newVerifier", [&] {
         module::logTrace("CQNCryptoSystem::newVerifier");
-        if (verifier != nullptr) {
-            *verifier = nullptr;
+        if (verifier == nullptr) {
+            return E_POINTER;
         }
-        return E_NOTIMPL;
+        *verifier = nullptr;
+        if (verifierForMode(system_.mode()) == VerifierFormat::XMLDSig) {
+            return ErrorReport::reportLogged(module::kQNCryptoSystem, kXmlNotAvailable, E_NOTIMPL);
+        }
+        com::ComPtr<verification::QNVerifier> object = verification::QNVerifier::create();
+        object->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+        *verifier = object.detach();
+        return S_OK;
     });
 }
 
