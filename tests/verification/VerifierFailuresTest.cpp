@@ -139,19 +139,25 @@ TEST_F(VerificationTest, DeeplyNestedMessagesAreRefused) {
 
 TEST_F(VerificationTest, FailureCodesFollowTheirSign) {
     auto raising = [](uint32_t code) {
-        return verification::guardVerifier(
-            true, [code]() -> HRESULT { throw stream::exceptions::CryptException("f", 1, code); });
+        return verification::guardVerifier(true, "verify", [code]() -> HRESULT {
+            throw stream::exceptions::CryptException("f", 1, code);
+        });
     };
     // A Win32 error number is reported negated, an HRESULT as it is.
     EXPECT_EQ(raising(13), -13);
     EXPECT_EQ(raising(0x80090006u), static_cast<HRESULT>(0x80090006u));
-    EXPECT_EQ(verification::guardVerifier(true, []() -> HRESULT { throw 42; }),
+    EXPECT_EQ(verification::guardVerifier(true, "verify", []() -> HRESULT { throw 42; }),
               module::QN_E_OPERATION);
     EXPECT_EQ(errorDescription(), "Error desconocido");
     // getStatus and getContent keep the code unchanged.
     EXPECT_EQ(verification::guardVerifier(
-                  false, []() -> HRESULT { throw stream::exceptions::CryptException("f", 1, 13); }),
+                  false, "getStatus",
+                  []() -> HRESULT { throw stream::exceptions::CryptException("f", 1, 13); }),
               13);
+    // Anything else there is an unexpected error.
+    EXPECT_EQ(verification::guardVerifier(false, "getContent", []() -> HRESULT { throw 42; }),
+              module::QN_E_UNEXPECTED);
+    EXPECT_EQ(errorDescription(), "Unespected error");
 }
 
 TEST_F(VerificationTest, HashOnlyWithSignedAttributes) {
@@ -205,4 +211,24 @@ TEST_F(VerificationTest, HashOnlyWithoutSignedAttributes) {
     Verification asContent = verify(message, base64(sha("SHA1", content)));
     EXPECT_EQ(asContent.result, 0);
     EXPECT_EQ(asContent.statuses[0].idError, static_cast<int32_t>(0x80090006u));
+}
+
+TEST_F(VerificationTest, EcdsaSignerAndAnUnsupportedSignatureScheme) {
+    openssl("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 5 -subj "
+            "\"/CN=Firmante EC\" -keyout " +
+            path("ec.key") + " -out " + path("ec.pem"));
+    Verification ec = verify(cmsSign("curva", "-nodetach -outform DER -signer " + path("ec.pem") +
+                                                  " -inkey " + path("ec.key")));
+    EXPECT_EQ(ec.result, 1);
+    ASSERT_EQ(ec.statuses.size(), 1u);
+    EXPECT_EQ(ec.statuses[0].idError, 0) << ec.statuses[0].description;
+    EXPECT_EQ(ec.statuses[0].subject, "CN=Firmante EC");
+
+    // RSASSA-PSS is not checked here: an unknown algorithm, not a bad signature.
+    Verification pss =
+        verify(cmsSign("pss", "-nodetach -outform DER -keyopt rsa_padding_mode:pss"));
+    EXPECT_EQ(pss.result, 0);
+    ASSERT_EQ(pss.statuses.size(), 1u);
+    EXPECT_EQ(pss.statuses[0].idError, static_cast<int32_t>(0x80091002u));
+    EXPECT_EQ(pss.statuses[0].description, "Error en la verificación");
 }

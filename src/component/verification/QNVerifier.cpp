@@ -71,7 +71,7 @@ HRESULT QNVerifier::verify(IDispatch* signedMessage, IDispatch* detachedContent,
     if (!internal_) {
         return notInitialized();
     }
-    return guardVerifier(true, [&]() -> HRESULT {
+    return guardVerifier(true, "verify", [&]() -> HRESULT {
         int result = internal_->verify(message->data(), message->size(), detachedBytes,
                                        detachedSize, detached != 0, 0);
         if (verifyResult != nullptr) {
@@ -89,7 +89,7 @@ HRESULT QNVerifier::getStatus(LONG index, IDispatch** status) {
     if (!internal_) {
         return notInitialized();
     }
-    return guardVerifier(false, [&]() -> HRESULT {
+    return guardVerifier(false, "getStatus", [&]() -> HRESULT {
         com::ComPtr<QNVerifyStatus> found = internal_->getStatus(index);
         if (status != nullptr && found) {
             *status = static_cast<IQNVerifyStatus*>(found.detach());
@@ -106,7 +106,7 @@ HRESULT QNVerifier::getContent(IDispatch** result) {
     if (!internal_) {
         return notInitialized();
     }
-    return guardVerifier(false, [&]() -> HRESULT {
+    return guardVerifier(false, "getContent", [&]() -> HRESULT {
         if (!contentFetched_) {
             content_ = internal_->getContent();
             contentFetched_ = true;
@@ -130,7 +130,7 @@ HRESULT QNVerifier::isDetached(IDispatch* pkcs7, LONG* detached) {
     if (!internal_) {
         return notInitialized();
     }
-    return guardVerifier(true, [&]() -> HRESULT {
+    return guardVerifier(true, "isDetached", [&]() -> HRESULT {
         int answer = internal_->isDetached(message->data(), message->size());
         if (detached != nullptr) {
             *detached = answer;

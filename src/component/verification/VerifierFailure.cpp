@@ -36,7 +36,8 @@ HRESULT reportXml(const std::string& prefix, const std::string& message) {
 
 } // namespace
 
-HRESULT reportVerifierFailures(bool allKinds, HRESULT (*body)(void*), void* context) noexcept {
+HRESULT reportVerifierFailures(bool allKinds, const char* method, HRESULT (*body)(void*),
+                               void* context) noexcept {
     try {
         try {
             return body(context);
@@ -79,7 +80,7 @@ HRESULT reportVerifierFailures(bool allKinds, HRESULT (*body)(void*), void* cont
                                        module::QN_E_OPERATION);
         }
     } catch (...) {
-        return ErrorReport::reportUnexpected(module::kQNVerifier, "QNVerifier");
+        return ErrorReport::reportUnexpected(module::kQNVerifier, method);
     }
 }
 

@@ -9,11 +9,13 @@ namespace component::verification {
 // positive code, a Win32 error number, negated), the XML libraries' exceptions and anything
 // else with QN_E_OPERATION. With allKinds false (getStatus, getContent) a support-library
 // exception keeps its code as it is, and anything else is an unexpected error.
-HRESULT reportVerifierFailures(bool allKinds, HRESULT (*body)(void*), void* context) noexcept;
+HRESULT reportVerifierFailures(bool allKinds, const char* method, HRESULT (*body)(void*),
+                               void* context) noexcept;
 
-template <class Body> HRESULT guardVerifier(bool allKinds, Body&& body) noexcept {
+template <class Body>
+HRESULT guardVerifier(bool allKinds, const char* method, Body&& body) noexcept {
     return reportVerifierFailures(
-        allKinds, [](void* c) -> HRESULT { return (*static_cast<Body*>(c))(); }, &body);
+        allKinds, method, [](void* c) -> HRESULT { return (*static_cast<Body*>(c))(); }, &body);
 }
 
 } // namespace component::verification

@@ -34,6 +34,24 @@ const EVP_MD* digestOf(const std::string& oid) {
     return md;
 }
 
+// Signature algorithms checked here: RSA PKCS#1 v1.5 (the key's OID or one naming the
+// digest) and ECDSA. Others (RSASSA-PSS among them) are refused as unknown.
+bool knownSignatureAlgorithm(const std::string& oid) {
+    static const char* const kKnown[] = {
+        "1.2.840.113549.1.1.1",  "1.2.840.113549.1.1.4",  "1.2.840.113549.1.1.5",
+        "1.2.840.113549.1.1.11", "1.2.840.113549.1.1.12", "1.2.840.113549.1.1.13",
+        "1.2.840.113549.1.1.14", "1.2.840.10045.2.1",     "1.2.840.10045.4.1",
+        "1.2.840.10045.4.3.1",   "1.2.840.10045.4.3.2",   "1.2.840.10045.4.3.3",
+        "1.2.840.10045.4.3.4",
+    };
+    for (const char* known : kKnown) {
+        if (oid == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<unsigned char> signedAttributesAsSet(const SignerInfoView& signer) {
@@ -91,6 +109,9 @@ bool signerNames(const SignerInfoView& signer, const Certificate& certificate) {
 
 bool signatureMatches(const SignerInfoView& signer, const Certificate& certificate,
                       const std::vector<unsigned char>& digest) {
+    if (!knownSignatureAlgorithm(signer.signatureAlgorithm)) {
+        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_UNKNOWN_ALGO);
+    }
     const EVP_MD* md = digestOf(signer.digestAlgorithm);
     PublicKey key = certificate.publicKey();
     EvpPkeyCtxPtr ctx(EVP_PKEY_CTX_new(key.get(), nullptr));

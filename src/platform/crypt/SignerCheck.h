@@ -30,7 +30,7 @@ bool signerNames(const SignerInfoView& signer, const Certificate& certificate);
 
 // Checks the signature value over an already computed digest with the certificate's public
 // key (RSA PKCS#1 v1.5 or ECDSA, the digest algorithm of the signer). False when it does not
-// verify.
+// verify; CRYPT_E_UNKNOWN_ALGO for another signature algorithm.
 bool signatureMatches(const SignerInfoView& signer, const Certificate& certificate,
                       const std::vector<unsigned char>& digest);
 
