@@ -221,6 +221,14 @@ TEST_F(VerificationTest, SignerCertificateFromTheUsersStoreWhenTheMessageHasNone
     EXPECT_EQ(missing.statuses[0].description, "Error getting signer certificate");
     EXPECT_EQ(missing.statuses[0].subject, "");
 
+    // A detached message without certificates cannot name its signer either.
+    Verification detached =
+        verify(cmsSign("sin certificados", "-nocerts -outform DER"), "sin certificados");
+    EXPECT_EQ(detached.result, 0);
+    ASSERT_EQ(detached.statuses.size(), 1u);
+    EXPECT_EQ(detached.statuses[0].idError, static_cast<int32_t>(0x80092004u));
+    EXPECT_EQ(detached.statuses[0].description, "Error getting signer certificate");
+
     auto store = platform::stores::FolderStore::open(platform::stores::StoreLocation::CurrentUser,
                                                      "MY", false);
     store->add(signer.certificate, nullptr, "");

@@ -283,15 +283,19 @@ CQNVerifier_Internal_PKCS7::verifyDetached(const SignedDataParser& message,
                                            const Certificates& certificates, size_t index,
                                            ByteView detached, QNVerifyStatus& status) {
     module::logTrace("Verificando firma detached");
-    if (index >= certificates.size()) {
-        return {false, nullptr};
-    }
     const SignerInfoView& signer = message.signers()[index];
-    // The certificate at the signer's position, unless the signer names another one.
+    // The certificate the signer names, else the one at the signer's position.
     CertificatePtr certificate = namedIn(certificates, signer);
     bool named = certificate != nullptr;
-    if (!named) {
+    if (!named && index < certificates.size()) {
         certificate = certificates[index];
+    }
+    if (!certificate) {
+        // Without any certificate the signer cannot pass, and its status says so.
+        uint32_t code = errors::CRYPT_E_NOT_FOUND;
+        status.setError(asLong(code), "Error getting signer certificate");
+        logWin32(stream::LOG_ERROR, "Error creatring signer certificate context", code);
+        return {false, nullptr};
     }
     if (module::SettingsTable::instance().get("SignFromHash") == "TRUE") {
         return {verifyByHash(signer, *certificate, detached, status), certificate};
