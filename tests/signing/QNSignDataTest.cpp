@@ -4,8 +4,6 @@
 
 #include "SigningTestSupport.h"
 #include "StoreTestSupport.h"
-#include "com/BStr.h"
-#include "com/ErrorInfo.h"
 #include "component/certificates/QNCertificate.h"
 #include "component/content/QNContent.h"
 #include "component/module/SettingsTable.h"
@@ -139,7 +137,7 @@ protected:
         if (hr != nullptr) {
             *hr = status;
         } else {
-            EXPECT_EQ(status, S_OK) << description();
+            EXPECT_EQ(status, S_OK) << signingtest::errorDescription();
         }
         return resultOf(result);
     }
@@ -158,19 +156,9 @@ protected:
         if (hr != nullptr) {
             *hr = status;
         } else {
-            EXPECT_EQ(status, S_OK) << description();
+            EXPECT_EQ(status, S_OK) << signingtest::errorDescription();
         }
         return resultOf(result);
-    }
-    static std::string description() {
-        IErrorInfo* info = nullptr;
-        if (GetErrorInfo(0, &info) != S_OK || info == nullptr) {
-            return "<none>";
-        }
-        com::BStr text;
-        info->GetDescription(text.out());
-        info->Release();
-        return text.utf8();
     }
 
     testpki::TempHome home;
@@ -252,7 +240,7 @@ TEST_F(SignDataTest, SignFromHashVerifiesAgainstTheOriginalContent) {
          {std::string(21, 'x'), std::string(65, 'y'), std::string(19, 'z')}) {
         HRESULT hr = S_OK;
         Bytes none = sign(signer(true).get(), wrong, cert.get(), true, &hr);
-        EXPECT_EQ(static_cast<uint32_t>(hr), 0x80090002u) << description();
+        EXPECT_EQ(static_cast<uint32_t>(hr), 0x80090002u) << signingtest::errorDescription();
         EXPECT_TRUE(none.empty());
     }
 }
@@ -414,7 +402,8 @@ TEST_F(SignDataTest, KeyUsageIsCheckedBySignOnly) {
     HRESULT hr = S_OK;
     EXPECT_TRUE(sign(s.get(), "x", cert.get(), false, &hr).empty());
     EXPECT_EQ(hr, kDispException);
-    EXPECT_EQ(description(), "QNSignData::sign: Certificado no válido para firma.");
+    EXPECT_EQ(signingtest::errorDescription(),
+              "QNSignData::sign: Certificado no válido para firma.");
     // The certificate check comes before the content check.
     IDispatch* result = nullptr;
     EXPECT_EQ(s->sign(nullptr, static_cast<certificates::IQNCertificate*>(cert.get()), 0, &result),
@@ -442,12 +431,13 @@ TEST_F(SignDataTest, NullContentAndMissingInternalSigner) {
     com::ComPtr<content::QNContent> data = content("x");
     EXPECT_EQ(s->sign(static_cast<content::IQNContent*>(data.get()), nullptr, 0, &result),
               kDispException);
-    EXPECT_EQ(description(), "QNSignData::sign: Certificado no válido para firma.");
+    EXPECT_EQ(signingtest::errorDescription(),
+              "QNSignData::sign: Certificado no válido para firma.");
     com::ComPtr<certificates::QNCertificate> empty = certificates::QNCertificate::create();
     HRESULT emptyHr = s->sign(static_cast<content::IQNContent*>(data.get()),
                               static_cast<certificates::IQNCertificate*>(empty.get()), 0, &result);
     EXPECT_TRUE(FAILED(emptyHr));
-    EXPECT_NE(description(), "<none>");
+    EXPECT_NE(signingtest::errorDescription(), "<none>");
     EXPECT_EQ(s->sign(static_cast<content::IQNContent*>(data.get()),
                       static_cast<content::IQNContent*>(data.get()), 0, &result),
               kDispException);
@@ -462,7 +452,7 @@ TEST_F(SignDataTest, NullContentAndMissingInternalSigner) {
     HRESULT hr = S_OK;
     EXPECT_TRUE(sign(bare.get(), "x", cert.get(), false, &hr).empty());
     EXPECT_EQ(static_cast<uint32_t>(hr), 0x8004465Bu);
-    EXPECT_EQ(description(), signing::QNSignData::kNotInitialized);
+    EXPECT_EQ(signingtest::errorDescription(), signing::QNSignData::kNotInitialized);
     EXPECT_TRUE(cosign(bare.get(), bytes("x"), nullptr, cert.get(), false, &hr).empty());
     EXPECT_EQ(static_cast<uint32_t>(hr), 0x8004465Bu);
 }
@@ -474,19 +464,19 @@ TEST_F(SignDataTest, KeyFailuresMapToTheComponentCodes) {
     auto keyless = certificate(pki.second, false);
     EXPECT_TRUE(sign(s.get(), "x", keyless.get(), false, &hr).empty());
     EXPECT_EQ(static_cast<uint32_t>(hr), 0x80044656u);
-    EXPECT_EQ(description(), "Falta la clave privada del certificado");
+    EXPECT_EQ(signingtest::errorDescription(), "Falta la clave privada del certificado");
 
     // Encrypted key: a wrong scripted password, then a cancelled prompt, then the right one.
     auto locked = certificate(pki.signer, true, "secreto");
     scriptAnswers(home, "password=otra\n");
     EXPECT_TRUE(sign(s.get(), "x", locked.get(), false, &hr).empty());
     EXPECT_EQ(static_cast<uint32_t>(hr), 0x80044662u);
-    EXPECT_EQ(description(), "Ha introducido una contraseña erronea");
+    EXPECT_EQ(signingtest::errorDescription(), "Ha introducido una contraseña erronea");
     auto locked2 = certificate(pki.signer, true, "secreto");
     scriptAnswers(home, "password=cancel\n");
     EXPECT_TRUE(cosign(s.get(), bytes("x"), nullptr, locked2.get(), false, &hr).empty());
     EXPECT_EQ(static_cast<uint32_t>(hr), 0x80044661u);
-    EXPECT_EQ(description(), "El usuario ha cancelado la operacion");
+    EXPECT_EQ(signingtest::errorDescription(), "El usuario ha cancelado la operacion");
     auto locked3 = certificate(pki.signer, true, "secreto");
     scriptAnswers(home, "password=secreto\n");
     Bytes m = sign(s.get(), "x", locked3.get(), true);
@@ -501,7 +491,7 @@ TEST_F(SignDataTest, CryptFailuresKeepTheirCodes) {
     // Co-signing bytes that are no SignedData.
     EXPECT_TRUE(cosign(s.get(), bytes("no es una firma"), nullptr, cert.get(), false, &hr).empty());
     EXPECT_EQ(static_cast<uint32_t>(hr) & 0xFFFFF000u, 0x80093000u) << std::hex << hr;
-    EXPECT_NE(description(), "<none>");
+    EXPECT_NE(signingtest::errorDescription(), "<none>");
     // No digest algorithm set.
     settings().set("HashAlgorithm", "");
     EXPECT_TRUE(sign(s.get(), "x", cert.get(), false, &hr).empty());

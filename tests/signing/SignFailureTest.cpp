@@ -7,9 +7,8 @@
 #include <xsec/enc/XSECCryptoException.hpp>
 #include <xsec/framework/XSECException.hpp>
 
+#include "SigningTestSupport.h"
 #include "StoreTestSupport.h"
-#include "com/BStr.h"
-#include "com/ErrorInfo.h"
 #include "component/module/XmlLibraries.h"
 #include "platform/crypt/CryptErrors.h"
 #include "stream/System.h"
@@ -30,17 +29,6 @@ template <class Thrower> SignFailure failureOf(SignOperation operation, Thrower&
     }
     ADD_FAILURE() << "nothing thrown";
     return {};
-}
-
-std::string description() {
-    IErrorInfo* info = nullptr;
-    if (GetErrorInfo(0, &info) != S_OK || info == nullptr) {
-        return "<none>";
-    }
-    com::BStr text;
-    info->GetDescription(text.out());
-    info->Release();
-    return text.utf8();
 }
 
 } // namespace
@@ -119,16 +107,16 @@ TEST(SignFailure, EachKindGetsItsLogLineDescriptionAndCode) {
 
 TEST(SignFailure, CodesDecideTheReport) {
     EXPECT_EQ(static_cast<uint32_t>(reportSignFailure({"x", 13})), 0x80044662u);
-    EXPECT_EQ(description(), "Ha introducido una contraseña erronea");
+    EXPECT_EQ(signingtest::errorDescription(), "Ha introducido una contraseña erronea");
     EXPECT_EQ(static_cast<uint32_t>(reportSignFailure({"x", 1223})), 0x80044661u);
-    EXPECT_EQ(description(), "El usuario ha cancelado la operacion");
+    EXPECT_EQ(signingtest::errorDescription(), "El usuario ha cancelado la operacion");
     EXPECT_EQ(static_cast<uint32_t>(reportSignFailure({"x", static_cast<HRESULT>(0x80090020u)})),
               0x80044661u);
     EXPECT_EQ(
         static_cast<uint32_t>(reportSignFailure({"mensaje", static_cast<HRESULT>(0x80091002u)})),
         0x80091002u);
-    EXPECT_EQ(description(), "mensaje");
+    EXPECT_EQ(signingtest::errorDescription(), "mensaje");
     // A failure without a code is still reported as one.
     EXPECT_EQ(static_cast<uint32_t>(reportSignFailure({"sin codigo", 0})), 0x80020009u);
-    EXPECT_EQ(description(), "sin codigo");
+    EXPECT_EQ(signingtest::errorDescription(), "sin codigo");
 }

@@ -1,6 +1,20 @@
 #include "SigningTestSupport.h"
 
+#include "com/BStr.h"
+#include "com/ErrorInfo.h"
+
 namespace signingtest {
+
+std::string errorDescription() {
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) != S_OK || info == nullptr) {
+        return "<none>";
+    }
+    com::BStr text;
+    info->GetDescription(text.out());
+    info->Release();
+    return text.utf8();
+}
 
 std::string OpensslPeer::write(const std::vector<unsigned char>& message) const {
     std::string path = dir_ + "/m" + std::to_string(++counter_);

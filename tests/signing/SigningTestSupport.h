@@ -18,6 +18,9 @@ inline std::vector<unsigned char> bytes(const stream::ByteBuffer& b) {
     return std::vector<unsigned char>(b.data(), b.data() + b.size());
 }
 
+// The description of the thread's error information ("<none>" when there is none).
+std::string errorDescription();
+
 // A root and signers issued by it, all generated at test time.
 struct Pki {
     testpki::Issued root =

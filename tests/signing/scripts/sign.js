@@ -1,25 +1,6 @@
 // Signs the way a web page does: QNCryptoSystem, the user's MY store, QNSignData by mode.
 // Writes the signatures beside the document for sign.sh to check with openssl; prints OK when
-// every check here holds.
-var failures = 0;
-function check(cond, what) {
-    if (!cond) {
-        WScript.Echo("FAIL: " + what);
-        failures++;
-    }
-}
-function hex(n) { return (n >>> 0).toString(16).toUpperCase(); }
-function expectError(fn, number, description, what) {
-    try {
-        fn();
-        check(false, what + ": no error");
-    } catch (e) {
-        check(hex(e.number) == hex(number), what + ": number " + hex(e.number));
-        if (description !== null) {
-            check(e.description == description, what + ": description '" + e.description + "'");
-        }
-    }
-}
+// every check here holds (helpers from tests/scripts/lib.js).
 var dir = WScript.Arguments.Item(0);
 var system = new ActiveXObject("Quillion2.QNCryptoSystem");
 var certs = system.openSystemStore("MY", 2).getCertificates();
@@ -33,14 +14,14 @@ system.setMode(7);
 system.setProperty("HashAlgorithm", "2.16.840.1.101.3.4.2.1");
 var cades = system.newSignData();
 cades.timeStamp = 7;
-check(cades.timeStamp == 1, "timeStamp reads 1");
+equal(cades.timeStamp, 1, "timeStamp reads 1");
 var signature = cades.sign(doc, signing, 1);
 signature.saveFile(dir + "/cades.p7s");
-expectError(function () { cades.sign(doc, encipherment, 1); }, 0x80020009,
+fails(function () { cades.sign(doc, encipherment, 1); }, 0x80020009,
             "QNSignData::sign: Certificado no válido para firma.", "key usage");
 var cosigned = cades.cosign(signature, doc, encipherment, 1);
 cosigned.saveFile(dir + "/cosigned.p7s");
-expectError(function () { cades.cosign(doc, null, signing, 0); }, 0x8009310B, null,
+fails(function () { cades.cosign(doc, null, signing, 0); }, 0x8009310B, undefined,
             "co-signing a text");
 
 // PKCS#7, attached.
@@ -51,7 +32,7 @@ pkcs7.sign(doc, signing, 0).saveFile(dir + "/attached.p7");
 
 // A signer made by ProgID has no format.
 var bare = new ActiveXObject("Quillion2.QNSignData");
-expectError(function () { bare.sign(doc, signing, 0); }, 0x8004465B,
+fails(function () { bare.sign(doc, signing, 0); }, 0x8004465B,
             "QNSignData: El objeto no ha sido inicializado. Utilice QNCryptoSystem.newSignData.",
             "signer without format");
-WScript.Echo(failures == 0 ? "OK" : "FAILED");
+done();

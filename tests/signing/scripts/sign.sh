@@ -1,17 +1,10 @@
 #!/usr/bin/env bash
 # sign.sh QNSCRIPT MODULE: sign.js signs a document with certificates of a store made with
 # openssl; openssl checks every signature it wrote.
-set -euo pipefail
-QNSCRIPT=$1
-export QUILLION_MODULE=$2
-HERE=$(cd "$(dirname "$0")" && pwd)
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/q2sign.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-export TMPDIR=$WORK QUILLION_HOME=$WORK/home
-unset QUILLION_UI_ANSWERS
+MINE=$(cd "$(dirname "$0")" && pwd)
+source "$MINE/../../scripts/harness.sh" "$@"
 MY=$QUILLION_HOME/stores/CurrentUser/MY
 mkdir -p "$MY"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "/C=ES/O=ACME/CN=AC Firma" \
     -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" \
@@ -28,7 +21,8 @@ issue 1-firma "/C=ES/O=ACME/CN=ANA FIRMA" digitalSignature,nonRepudiation
 issue 2-cifrado "/C=ES/O=ACME/CN=ANA CIFRADO" keyEncipherment
 printf 'Documento de prueba con acentos: canción\n' > "$WORK/doc.txt"
 
-"$QNSCRIPT" "$HERE/sign.js" "$WORK" > "$WORK/out.txt" 2>&1 || { cat "$WORK/out.txt"; fail "script failed"; }
+cat "$HERE/lib.js" "$MINE/sign.js" > "$WORK/sign.js"
+"$QNSCRIPT" "$WORK/sign.js" "$WORK" > "$WORK/out.txt" 2>&1 || { cat "$WORK/out.txt"; fail "script failed"; }
 grep -qx OK "$WORK/out.txt" || { cat "$WORK/out.txt"; fail "script output"; }
 
 verify() { # message [extra options...]
