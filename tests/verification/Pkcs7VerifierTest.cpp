@@ -447,3 +447,12 @@ TEST_F(VerificationTest, Pkcs7WithASignedDataContentOfItsOwnEncoding) {
     EXPECT_EQ(whole.statuses[0].idError, kBadSignature);
     EXPECT_EQ(whole.statuses[1].idError, 0);
 }
+
+TEST_F(VerificationTest, CertificatesOnlyMessageVerifiesNothing) {
+    openssl("crl2pkcs7 -nocrl -certfile " + signerPath + ".pem -outform DER -out " +
+            path("certs.p7b"));
+    Verification v = verify(fileBytes(path("certs.p7b")));
+    ASSERT_EQ(v.hr, S_OK);
+    EXPECT_EQ(v.result, 0);
+    EXPECT_TRUE(v.statuses.empty());
+}

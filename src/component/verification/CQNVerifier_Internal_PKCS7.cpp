@@ -163,6 +163,10 @@ int CQNVerifier_Internal_PKCS7::verifyMessage(const unsigned char* message, size
         signingTime = platform::crypt::signingTimeOf(signers[0]);
     }
     SignerCertificateCheck check(signingTime, carried);
+    if (signers.empty()) {
+        // A message that nobody signed (a certificates-only one) verifies nothing.
+        result = 0;
+    }
 
     for (size_t i = 0; i < signers.size(); ++i) {
         module::logInfo("CQNVerifier_Internal_PKCS7::verify(). Signer: " + std::to_string(i));
