@@ -456,3 +456,40 @@ TEST_F(VerificationTest, CertificatesOnlyMessageVerifiesNothing) {
     EXPECT_EQ(v.result, 0);
     EXPECT_TRUE(v.statuses.empty());
 }
+
+TEST_F(VerificationTest, GetContentKeepsWhatItFetchedFirst) {
+    com::ComPtr<verification::QNVerifier> verifier = verification::QNVerifier::create();
+    verifier->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+    auto contentNow = [&] {
+        IDispatch* raw = nullptr;
+        EXPECT_EQ(verifier->getContent(&raw), S_OK);
+        com::ComPtr<IDispatch> held = com::ComPtr<IDispatch>::attach(raw);
+        content::QNContent* c = content::QNContent::from(raw);
+        return c != nullptr ? std::string(c->content().buffer().view()) : std::string("<none>");
+    };
+    auto verifyBytes = [&](const std::string& bytes) {
+        com::ComPtr<content::QNContent> m = content::QNContent::create();
+        m->content().replace(bytes);
+        LONG result = -1;
+        EXPECT_EQ(verifier->verify(static_cast<content::IQNContent*>(m.get()), nullptr, 0, &result),
+                  S_OK);
+        return result;
+    };
+    std::string first = cmsSign("primero", "-nodetach -outform DER");
+    std::string second = cmsSign("segundo", "-nodetach -outform DER");
+    EXPECT_EQ(verifyBytes(first), 1);
+    // The message object may change or go once verify returned: the content is the verifier's.
+    EXPECT_EQ(contentNow(), "primero");
+    EXPECT_EQ(contentNow(), "primero");
+    EXPECT_EQ(verifyBytes(second), 1);
+    EXPECT_EQ(contentNow(), "primero");
+
+    // Before any verification there is an empty content.
+    com::ComPtr<verification::QNVerifier> fresh = verification::QNVerifier::create();
+    fresh->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+    IDispatch* raw = nullptr;
+    ASSERT_EQ(fresh->getContent(&raw), S_OK);
+    ASSERT_NE(raw, nullptr);
+    com::ComPtr<IDispatch> held = com::ComPtr<IDispatch>::attach(raw);
+    EXPECT_EQ(content::QNContent::from(raw)->content().size(), 0u);
+}
