@@ -493,3 +493,25 @@ TEST_F(VerificationTest, GetContentKeepsWhatItFetchedFirst) {
     com::ComPtr<IDispatch> held = com::ComPtr<IDispatch>::attach(raw);
     EXPECT_EQ(content::QNContent::from(raw)->content().size(), 0u);
 }
+
+TEST_F(VerificationTest, InternalContentFollowsTheLastVerification) {
+    verification::CQNVerifier_Internal_PKCS7 internal;
+    auto run = [&](const std::string& bytes) {
+        return internal.verify(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                               nullptr, 0, false, 0);
+    };
+    std::string good = cmsSign("bueno", "-nodetach -outform DER");
+    std::string bad = good;
+    bad[bad.find("bueno")] = 'B';
+    EXPECT_EQ(run(good), 1);
+    EXPECT_EQ(internal.getContent().toString(), "bueno");
+    EXPECT_EQ(run(good), 1);
+    EXPECT_EQ(run(bad), 0);
+    EXPECT_EQ(internal.getContent().size(), 0u);
+    // The same buffer verified again after a change in place is read again.
+    std::string buffer = good;
+    EXPECT_EQ(run(buffer), 1);
+    buffer[buffer.find("bueno")] = 'B';
+    EXPECT_EQ(run(buffer), 0);
+    EXPECT_EQ(internal.getContent().size(), 0u);
+}

@@ -147,6 +147,12 @@ int CQNVerifier_Internal_PKCS7::verifyMessage(const unsigned char* message, size
         platform::crypt::raiseCrypt(kSource, kLineNestedEmpty, errors::CRYPT_E_MSG_ERROR);
     }
     int result = 1;
+    // The content is copied once for all the signers of this message, never kept from before:
+    // a message none of whose signers verifies leaves no content.
+    contentSource_ = {};
+    if (detached.empty()) {
+        content_.clear();
+    }
     SignedDataParser parsed = open(message, messageSize, kLineSimpleFeed, kLineSimpleContent);
     if (parsed.detached()) {
         module::logInfo("Detached data");
@@ -385,7 +391,9 @@ void CQNVerifier_Internal_PKCS7::keepContent(ByteView content) {
         return;
     }
     content_.clear();
-    content_.append(content.data, content.size);
+    if (content.size != 0) {
+        content_.append(content.data, content.size);
+    }
     contentSource_ = content;
 }
 
