@@ -1,5 +1,6 @@
 #include "stream/ByteBuffer.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -155,4 +156,34 @@ TEST(ByteBuffer, PrefaultKeepsTheBytesAndTheSize) {
     buffer.setSize(8u << 20);
     buffer.data()[(8u << 20) - 1] = 0x5A; // the whole capacity is writable
     EXPECT_EQ(buffer.at((8u << 20) - 1), 0x5A);
+}
+
+// Large storage starts on a cache line (copies into it run at full speed); growing it, owned
+// or copied from external storage, keeps every byte, and it is still released with free().
+TEST(ByteBuffer, LargeStorageIsAlignedAndKeepsItsBytesThroughGrowth) {
+    constexpr size_t kLarge = 9u << 20;
+    ByteBuffer buffer;
+    buffer.reserve(kLarge);
+    ASSERT_NE(buffer.data(), nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.data()) % 64, 0u);
+    for (size_t i = 0; i < kLarge; ++i) {
+        buffer.push_back(static_cast<unsigned char>(i % 251));
+    }
+    buffer.push_back(0xEE); // grows past the first allocation
+    ASSERT_EQ(buffer.size(), kLarge + 1);
+    for (size_t i = 0; i < kLarge; i += 4099) {
+        ASSERT_EQ(buffer.data()[i], static_cast<unsigned char>(i % 251)) << i;
+    }
+    EXPECT_EQ(buffer.data()[kLarge], 0xEE);
+
+    ByteBuffer copy;
+    copy.attach(buffer.data(), buffer.capacity(), buffer.size(), false);
+    copy.reserve(buffer.capacity() + 1); // external storage is copied into new storage
+    EXPECT_NE(copy.data(), buffer.data());
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(copy.data()) % 64, 0u);
+    EXPECT_EQ(copy.view(), buffer.view());
+
+    unsigned char* released = copy.release();
+    ASSERT_NE(released, nullptr);
+    std::free(released);
 }
