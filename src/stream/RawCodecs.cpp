@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "stream/Base64Alphabet.h"
+#include "stream/Base64Vector.h"
 #include "stream/HexDigits.h"
 
 namespace stream {
@@ -13,7 +14,9 @@ size_t base64EncodeRaw(char* dst, const unsigned char* src, size_t n) {
 }
 
 size_t base64EncodeRawWide(char16_t* dst, const unsigned char* src, size_t n) {
-    return base64::encodeAll(dst, src, n);
+    size_t done = dst != nullptr ? base64::encodeWideVector(src, n, dst) : 0;
+    return done / 3 * 4 +
+           base64::encodeAll(dst == nullptr ? nullptr : dst + done / 3 * 4, src + done, n - done);
 }
 
 size_t base64DecodeRawEstimate(std::string_view text) {

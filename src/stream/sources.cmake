@@ -9,6 +9,7 @@ target_sources(q2_stream PRIVATE
     exceptions/UtilStreamException.cpp
     exceptions/Win32ErrorException.cpp
     Base64.cpp
+    Base64Vector.cpp
     ByteBuffer.cpp
     ConsoleLogOutput.cpp
     ElfVersionNote.cpp
