@@ -1,6 +1,9 @@
 #include "com/BStr.h"
 
 #include <cstring>
+#include <string>
+#include <string_view>
+
 #include <gtest/gtest.h>
 
 TEST(BStr, LayoutHasTheByteLengthBeforeAndTwoZeroBytesAfter) {
@@ -81,4 +84,30 @@ TEST(BStr, ReallocReplacesTheString) {
     ASSERT_TRUE(SysReAllocStringLen(&s, u"ab", 1));
     EXPECT_EQ(com::bstrToUtf16(s), u"a");
     SysFreeString(s);
+}
+
+// Long strings take a different allocation path (large pages are asked for): they must still
+// be zeroed when no text is given, hold the given text otherwise, and keep the layout.
+TEST(BStr, LongStringsAreZeroedOrCopiedLikeShortOnes) {
+    constexpr UINT kUnits = 5u << 20; // 10 MiB of UTF-16
+    BSTR blank = SysAllocStringLen(nullptr, kUnits);
+    ASSERT_NE(blank, nullptr);
+    EXPECT_EQ(SysStringLen(blank), kUnits);
+    for (UINT i = 0; i <= kUnits; i += 4093) {
+        ASSERT_EQ(blank[i], 0) << i;
+    }
+    EXPECT_EQ(blank[kUnits - 1], 0);
+    EXPECT_EQ(blank[kUnits], 0);
+
+    std::u16string text(kUnits, u'\0');
+    for (UINT i = 0; i < kUnits; ++i) {
+        text[i] = static_cast<char16_t>(u'A' + i % 26);
+    }
+    BSTR copy = SysAllocStringLen(text.data(), kUnits);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(SysStringByteLen(copy), kUnits * 2u);
+    EXPECT_EQ(std::u16string_view(copy, kUnits), text);
+    EXPECT_EQ(copy[kUnits], 0);
+    SysFreeString(copy);
+    SysFreeString(blank);
 }
