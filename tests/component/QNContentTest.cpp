@@ -1,3 +1,5 @@
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "TestEnvironment.h"
@@ -42,6 +44,21 @@ protected:
         return text.utf8();
     }
     std::string bytes() const { return std::string(content_->content().buffer().view()); }
+    // What a shell command prints (a peer tool run on a test file).
+    static std::string output(const std::string& command) {
+        std::string text;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            return text;
+        }
+        char chunk[65536];
+        size_t got = 0;
+        while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+            text.append(chunk, got);
+        }
+        pclose(pipe);
+        return text;
+    }
     std::string log() {
         stream::Log::instance().flush();
         return read("QuillionCOM.log");
@@ -163,6 +180,38 @@ TEST_F(ContentObject, FilesOfFourGibibytesAndMore) {
     EXPECT_EQ(bytes(), "kept");
     ASSERT_EQ(content_->getFileSizeByPath(com::BStr::fromUtf8(dir_.string()).get(), &size), S_OK);
     EXPECT_EQ(size, 0u); // a folder has no size
+}
+
+// Files from 8 MiB up are read into large-page storage and Base64 of a long content takes the
+// vector encoder: the bytes, the digest and the text must match what peer tools make of the
+// same file (an odd size, so the text ends in padding).
+TEST_F(ContentObject, LargeFilesAgreeWithOpensslAndBase64) {
+    std::string data((9u << 20) + 2, '\0');
+    uint32_t state = 12345;
+    for (char& c : data) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    write("large.bin", data);
+    const std::string file = path("large.bin");
+    ASSERT_EQ(content_->loadFileWithPath(com::BStr::fromUtf8(file).get()), S_OK);
+    ASSERT_EQ(content_->content().size(), data.size());
+    EXPECT_TRUE(bytes() == data);
+
+    SettingsTable::instance().set("HashAlgorithm", "2.16.840.1.101.3.4.2.1");
+    com::BStr digest;
+    ASSERT_EQ(content_->getHash(digest.out()), S_OK);
+    std::string expected = output("openssl dgst -sha256 -r '" + file + "'");
+    EXPECT_EQ(digest.utf8(), expected.substr(0, expected.find(' ')));
+
+    com::BStr text;
+    ASSERT_EQ(content_->toBASE64(text.out()), S_OK);
+    std::string reference = output("base64 -w0 '" + file + "'");
+    ASSERT_EQ(text.length(), reference.size());
+    EXPECT_TRUE(text.utf8() == reference);
+    // Two bytes over a multiple of 3: one padding character.
+    EXPECT_EQ(reference.back(), '=');
+    EXPECT_NE(reference[reference.size() - 2], '=');
 }
 
 TEST_F(ContentObject, DialogsWithScriptedAnswers) {
