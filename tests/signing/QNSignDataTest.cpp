@@ -282,7 +282,16 @@ TEST_F(SignDataTest, CadesSigningCertificateAttributeCarriesHashAndIssuerSerial)
         pc::DerReader issuerSerial = id.inside(id.expect(0x30));
         pc::DerReader generalNames = issuerSerial.inside(issuerSerial.expect(0x30));
         pc::DerReader directoryName = generalNames.inside(generalNames.expect(0xA4));
-        pc::DerReader name = directoryName.inside(directoryName.expect(0x30));
+        pc::DerElement nameElement = directoryName.expect(0x30);
+        // The same name as the certificate's issuer, compared the way verifiers compare
+        // names (canonical form), though the string types differ.
+        const unsigned char* at = nameElement.value - nameElement.headerLength;
+        X509_NAME* rebuilt =
+            d2i_X509_NAME(nullptr, &at, static_cast<long>(nameElement.totalLength()));
+        ASSERT_NE(rebuilt, nullptr);
+        EXPECT_EQ(X509_NAME_cmp(rebuilt, X509_get_issuer_name(who.certificate->x509())), 0);
+        X509_NAME_free(rebuilt);
+        pc::DerReader name = directoryName.inside(nameElement);
         std::vector<std::pair<std::string, uint8_t>> seen;
         while (!name.atEnd()) {
             pc::DerReader rdn = name.inside(name.expect(0x31));
