@@ -243,6 +243,16 @@ TEST_F(SignDataTest, SignFromHashVerifiesAgainstTheOriginalContent) {
         EXPECT_EQ(static_cast<uint32_t>(hr), 0x80090002u) << signingtest::errorDescription();
         EXPECT_TRUE(none.empty());
     }
+    // Refused before the password of an encrypted key is asked.
+    auto locked = certificate(pki.second, true, "clave");
+    scriptAnswers(home, "password=clave\n");
+    HRESULT hr = S_OK;
+    EXPECT_TRUE(sign(signer(false).get(), std::string(32, 'k'), locked.get(), true, &hr).empty());
+    EXPECT_EQ(static_cast<uint32_t>(hr), 0x80090002u);
+    // A fresh handle (no key kept from before): the one scripted answer is still there.
+    auto again = certificate(pki.second, true, "clave");
+    Bytes m = sign(signer(false).get(), std::string(20, 'k'), again.get(), true);
+    EXPECT_FALSE(m.empty());
 }
 
 TEST_F(SignDataTest, CadesSigningCertificateAttributeCarriesHashAndIssuerSerial) {

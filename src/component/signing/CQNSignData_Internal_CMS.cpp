@@ -51,6 +51,9 @@ CQNSignData_Internal_CMS::sign(const unsigned char* content, size_t size,
     const bool fromHash = settings.get("SignFromHash") == "TRUE";
     const std::string hashAlgorithm = settings.get("HashAlgorithm");
     module::logTrace("CQNSignData_Internal_CMS::sign");
+    if (fromHash) {
+        checkSuppliedDigest(size, hashAlgorithm);
+    }
     platform::crypt::SignerRequest request = describe(certificate, hashAlgorithm, true);
 
     std::vector<unsigned char> suppliedDigest;

@@ -19,6 +19,9 @@ CQNSignData_Internal_PKCS7::sign(const unsigned char* content, size_t size,
     const bool fromHash = settings.get("SignFromHash") == "TRUE";
     const std::string hashAlgorithm = settings.get("HashAlgorithm");
     module::logTrace("CQNSignData_Internal_PKCS7::sign");
+    if (fromHash) {
+        checkSuppliedDigest(size, hashAlgorithm);
+    }
 
     platform::crypt::SignerRequest request = describeSigner(certificate, hashAlgorithm);
     addSigningTime(request, signingTime_);

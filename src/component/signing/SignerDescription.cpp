@@ -24,6 +24,12 @@ describeSigner(const certificates::CQNCertificate_Internal& certificate,
     return request;
 }
 
+void checkSuppliedDigest(size_t size, const std::string& hashAlgorithm) {
+    if (size != platform::crypt::digestAlgorithm(hashAlgorithm).size) {
+        platform::crypt::raiseCrypt(__FILE__, __LINE__, platform::crypt::errors::NTE_BAD_HASH);
+    }
+}
+
 void addSigningTime(platform::crypt::SignerRequest& request, bool signingTimeFlag) {
     if (signingTimeFlag && request.digestOid != "1.3.14.3.2.27") {
         request.signedAttributes.push_back(CQNQuillionUtility::signingTimeAttribute());
@@ -34,10 +40,7 @@ ContentToSign chooseContent(const unsigned char* content, size_t size, bool from
                             std::vector<unsigned char>& suppliedDigest,
                             platform::crypt::SignerRequest& request) {
     if (fromHash) {
-        // No digest is longer than 64 bytes; the encoder checks the exact length.
-        if (size > 64) {
-            platform::crypt::raiseCrypt(__FILE__, __LINE__, platform::crypt::errors::NTE_BAD_HASH);
-        }
+        checkSuppliedDigest(size, request.digestOid);
         suppliedDigest.assign(content, content + size);
         request.suppliedDigest = &suppliedDigest;
         return {};

@@ -17,6 +17,10 @@ platform::crypt::SignerRequest
 describeSigner(const certificates::CQNCertificate_Internal& certificate,
                const std::string& hashAlgorithm);
 
+// A digest supplied instead of the content must be exactly as long as the algorithm's
+// (never more than 64 bytes): NTE_BAD_HASH otherwise, before any password is asked.
+void checkSuppliedDigest(size_t size, const std::string& hashAlgorithm);
+
 // Adds the signing-time attribute when the flag is set and the digest algorithm is not the
 // OIW dsaWithSHA1 identifier.
 void addSigningTime(platform::crypt::SignerRequest& request, bool signingTimeFlag);
