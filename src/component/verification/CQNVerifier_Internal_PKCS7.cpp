@@ -392,6 +392,9 @@ void CQNVerifier_Internal_PKCS7::keepContent(ByteView content) {
     }
     content_.clear();
     if (content.size != 0) {
+        // One request for the whole copy rather than a page fault per page.
+        content_.reserveExact(content.size);
+        content_.prefault(content.size);
         content_.append(content.data, content.size);
     }
     contentSource_ = content;

@@ -112,7 +112,13 @@ HRESULT QNVerifier::getContent(IDispatch** result) {
             contentFetched_ = true;
         }
         com::ComPtr<content::QNContent> made = content::QNContent::create();
-        made->content().replace(content_.view());
+        stream::ByteBuffer copy;
+        if (!content_.empty()) {
+            copy.reserveExact(content_.size());
+            copy.prefault(content_.size());
+            copy.append(content_.data(), content_.size());
+        }
+        made->content().replace(std::move(copy));
         if (result != nullptr) {
             *result = static_cast<content::IQNContent*>(made.detach());
         }
