@@ -384,3 +384,30 @@ TEST(EncoderInterop, CosignsWhatOpensslSigned) {
         }
     }
 }
+
+TEST(EncoderLarge, ContentNeedingFourLengthOctets) {
+    testpki::TempHome home;
+    signingtest::Pki pki;
+    signingtest::OpensslPeer peer{home.path(), pki.root};
+    // More than 16 MiB: every length around the content takes four octets.
+    std::string content((size_t{1} << 24) + 4097, '\0');
+    for (size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>((i * 131) >> 7);
+    }
+    const auto* data = reinterpret_cast<const unsigned char*>(content.data());
+    for (SignedDataFlavour flavour : {SignedDataFlavour::Pkcs7, SignedDataFlavour::Cms}) {
+        VectorEncoder encoder(flavour);
+        Bytes attached =
+            encoder.sign(request(pki.signer, kSha256), data, content.size(), "", false);
+        EXPECT_GT(attached.size(), content.size());
+        EXPECT_EQ(attached[1], 0x84);
+        Bytes both = encoder.addSigner(request(pki.second, kSha1), attached.data(), attached.size(),
+                                       nullptr, 0);
+        std::string log, out;
+        EXPECT_TRUE(peer.cmsVerify(both, "", false, &log, &out)) << log;
+        EXPECT_TRUE(out == content);
+        Bytes detached = encoder.sign(request(pki.signer, kSha256), data, content.size(), "", true);
+        EXPECT_LT(detached.size(), 4096u);
+        EXPECT_TRUE(peer.cmsVerify(detached, content, true, &log)) << log;
+    }
+}
