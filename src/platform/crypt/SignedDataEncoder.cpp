@@ -160,6 +160,7 @@ public:
         stream::ByteBuffer out;
         // One byte more: room for the terminating zero a content adds when read as text.
         out.reserveExact(infoHeader.size() + infoLength + 1);
+        out.prefault(infoHeader.size() + infoLength);
         for (const Bytes* part : {&infoHeader, &type, &explicitHeader, &signedDataHeader}) {
             out.append(part->data(), part->size());
         }
