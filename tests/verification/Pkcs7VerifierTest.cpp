@@ -201,6 +201,17 @@ TEST_F(VerificationTest, TamperedContentIsABadSignature) {
     EXPECT_EQ(v.statuses[0].idError, kBadSignature);
     EXPECT_EQ(v.statuses[0].description, "Firma inválida");
     EXPECT_EQ(v.statuses[0].subject, kSignerSubject);
+    // openssl agrees on both the tampered message and the original.
+    testpki::writeFile(path("tampered.der"), message);
+    EXPECT_NE(testpki::run("openssl cms -verify -noverify -binary -inform DER -in " +
+                           path("tampered.der") + " -out /dev/null"),
+              0);
+    message[at] = '1';
+    testpki::writeFile(path("original.der"), message);
+    EXPECT_EQ(testpki::run("openssl cms -verify -noverify -binary -inform DER -in " +
+                           path("original.der") + " -out /dev/null"),
+              0);
+    expectAllValid(verify(message), 1);
 
     // The same without signed attributes: the signature itself covers the content.
     std::string bare = cmsSign("importe: 100 EUR", "-nodetach -noattr -outform DER");
