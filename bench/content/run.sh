@@ -4,6 +4,7 @@
 #  2. toBASE64 vs base64 -w0 (<= 1.5x), and setBASE64 of the same text
 #  3. peak RSS of loading the file (/usr/bin/time -v) <= size + 64 MiB
 #  4. 100,000 contentString put + get with the default log vs LogLevel=LOG_NONE (<= 1.5x)
+# Each figure is the best of three runs; the first run is printed beside it.
 # Usage: bench/content/run.sh [BUILD_DIR]   (default: build-bench, a Release build)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
