@@ -11,6 +11,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ServerRegistration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlLibraries.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlText.cpp
 )
 target_link_libraries(q2_component PUBLIC
     XercesC::XercesC PkgConfig::XMLSEC ${XALAN_C_LIB} ${XALAN_MSG_LIB} ${CMAKE_DL_LIBS})

@@ -6,13 +6,13 @@
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/util/XMLException.hpp>
-#include <xercesc/util/XMLString.hpp>
 #include <xsec/enc/XSECCryptoException.hpp>
 #include <xsec/framework/XSECException.hpp>
 
 #include "component/module/ErrorCodes.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
+#include "component/module/XmlText.h"
 #include "stream/System.h"
 #include "stream/exceptions/CryptException.h"
 
@@ -23,16 +23,6 @@ namespace {
 constexpr HRESULT kUserCancelled = static_cast<HRESULT>(1223);
 constexpr HRESULT kInvalidData = static_cast<HRESULT>(13);
 constexpr HRESULT kNteFail = static_cast<HRESULT>(0x80090020u);
-
-std::string narrow(const XMLCh* text) {
-    if (text == nullptr) {
-        return {};
-    }
-    char* transcoded = xercesc::XMLString::transcode(text);
-    std::string out = transcoded != nullptr ? transcoded : "";
-    xercesc::XMLString::release(&transcoded);
-    return out;
-}
 
 SignFailure logged(const std::string& line, std::string description, HRESULT code) {
     module::logError(line);
@@ -50,7 +40,7 @@ SignFailure classify(SignOperation operation) {
     } catch (const stream::exceptions::StreamException& e) {
         return logged(e.message() + " " + std::to_string(e.code()), e.message(), e.code());
     } catch (const XSECException& e) {
-        std::string message = narrow(e.getMsg());
+        std::string message = module::xmlText(e.getMsg());
         return logged("XSECException: " + message, message, module::QN_E_OPERATION);
     } catch (const XSECCryptoException& e) {
         std::string message = e.getMsg() != nullptr ? e.getMsg() : "";
@@ -66,16 +56,16 @@ SignFailure classify(SignOperation operation) {
         }
         return {"", code};
     } catch (const xercesc::XMLException& e) {
-        std::string message = narrow(e.getMessage());
+        std::string message = module::xmlText(e.getMessage());
         return logged("XMLException: " + message, message, module::QN_E_OPERATION);
     } catch (const xercesc::DOMException& e) {
-        std::string message = narrow(e.getMessage());
+        std::string message = module::xmlText(e.getMessage());
         return logged("DOMException: " + message, message, module::QN_E_OPERATION);
     } catch (const std::exception& e) {
         std::string prefix = sign ? "QNSignData::sign: Error: " : "Error: ";
         return logged(prefix + e.what(), e.what(), module::QN_E_FORMAT);
     } catch (const xercesc::SAXParseException& e) {
-        return {narrow(e.getMessage()), module::QN_E_OPERATION};
+        return {module::xmlText(e.getMessage()), module::QN_E_OPERATION};
     } catch (...) {
         return logged(method + ": Error desconocido.", "Error desconocido.",
                       module::QN_E_OPERATION);

@@ -5,29 +5,19 @@
 
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/util/XMLException.hpp>
-#include <xercesc/util/XMLString.hpp>
 #include <xsec/enc/XSECCryptoException.hpp>
 #include <xsec/framework/XSECException.hpp>
 
 #include "component/module/ErrorCodes.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
+#include "component/module/XmlText.h"
 
 namespace component::verification {
 
 namespace {
 
 using module::ErrorReport;
-
-std::string narrow(const XMLCh* text) {
-    if (text == nullptr) {
-        return {};
-    }
-    char* transcoded = xercesc::XMLString::transcode(text);
-    std::string out = transcoded != nullptr ? transcoded : "";
-    xercesc::XMLString::release(&transcoded);
-    return out;
-}
 
 HRESULT reportXml(const std::string& prefix, const std::string& message) {
     module::logError(prefix + message);
@@ -54,7 +44,7 @@ HRESULT reportVerifierFailures(bool allKinds, const char* method, HRESULT (*body
             if (!allKinds) {
                 throw;
             }
-            return reportXml("XSECException: ", narrow(e.getMsg()));
+            return reportXml("XSECException: ", module::xmlText(e.getMsg()));
         } catch (const XSECCryptoException& e) {
             if (!allKinds) {
                 throw;
@@ -64,12 +54,12 @@ HRESULT reportVerifierFailures(bool allKinds, const char* method, HRESULT (*body
             if (!allKinds) {
                 throw;
             }
-            return reportXml("XMLException: ", narrow(e.getMessage()));
+            return reportXml("XMLException: ", module::xmlText(e.getMessage()));
         } catch (const xercesc::DOMException& e) {
             if (!allKinds) {
                 throw;
             }
-            return reportXml("DOMException: ", narrow(e.getMessage()));
+            return reportXml("DOMException: ", module::xmlText(e.getMessage()));
         } catch (...) {
             if (!allKinds) {
                 throw;
