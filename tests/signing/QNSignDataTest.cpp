@@ -11,7 +11,7 @@
 #include "component/signing/CQNSignData_Internal_PKCS7.h"
 #include "platform/crypt/DerReader.h"
 #include "platform/crypt/DigestAlgorithms.h"
-#include "platform/crypt/SignedDataParts.h"
+#include "platform/crypt/SignedDataParser.h"
 #include "platform/stores/FolderStore.h"
 
 namespace content = component::content;
@@ -36,8 +36,8 @@ struct Attribute {
 
 // The signed attributes of signer index, read with our own DER reader.
 std::vector<Attribute> signedAttributes(const Bytes& message, size_t index = 0) {
-    pc::SignedDataParts parts = pc::SignedDataParts::parse(message.data(), message.size());
-    const pc::ByteSpan& span = parts.signerInfos.at(index);
+    pc::SignedDataParser parts(message.data(), message.size());
+    const pc::ByteView& span = parts.signers().at(index).encoding;
     pc::DerReader outer(span.data, span.size);
     pc::DerReader info = outer.inside(outer.expect(0x30));
     info.next(); // version
@@ -374,15 +374,17 @@ TEST_F(SignDataTest, CmsSignerTypeSelectsTheSignerIdentifier) {
     auto cert = certificate(pki.signer);
     auto s = signer(true);
     const std::string data = "identificadores";
-    for (const char* type : {"2", "1", "x", "", "22"}) {
+    // Read as an unsigned decimal number is read: leading blanks, then the leading digits.
+    for (const char* type : {"2", "1", "x", "", "22", " 2", "2x", "+2", "x2", "-2"}) {
         SCOPED_TRACE(type);
         settings().set("CMSSignerType", type);
         Bytes m = sign(s.get(), data, cert.get(), false);
-        pc::SignedDataParts parts = pc::SignedDataParts::parse(m.data(), m.size());
-        pc::DerReader outer(parts.signerInfos[0].data, parts.signerInfos[0].size);
+        pc::SignedDataParser parts(m.data(), m.size());
+        pc::DerReader outer(parts.signers()[0].encoding.data, parts.signers()[0].encoding.size);
         pc::DerReader info = outer.inside(outer.expect(0x30));
         info.next();
-        bool byKey = std::string(type) == "2";
+        const std::string t = type;
+        bool byKey = t == "2" || t == " 2" || t == "2x" || t == "+2";
         EXPECT_EQ(info.next().tag, byKey ? 0x80 : 0x30);
         std::string peerLog;
         EXPECT_TRUE(peer.cmsVerify(m, "", false, &peerLog)) << peerLog;
@@ -401,7 +403,7 @@ TEST_F(SignDataTest, CosignAttachedAndDetachedInBothFormats) {
             Bytes first = sign(s.get(), data, one.get(), detached);
             // Attached: no detached content given.
             Bytes both = cosign(s.get(), first, detached ? &data : nullptr, two.get(), detached);
-            EXPECT_EQ(pc::SignedDataParts::parse(both.data(), both.size()).signerInfos.size(), 2u);
+            EXPECT_EQ(pc::SignedDataParser(both.data(), both.size()).signers().size(), 2u);
             std::string peerLog;
             EXPECT_TRUE(peer.cmsVerify(both, data, detached, &peerLog)) << peerLog;
             EXPECT_EQ(signedAttributes(both, 1).size(), 3u);
@@ -431,7 +433,7 @@ TEST_F(SignDataTest, KeyUsageIsCheckedBySignOnly) {
 
     Bytes first = sign(s.get(), "x", good.get(), false);
     Bytes both = cosign(s.get(), first, nullptr, cert.get(), false);
-    EXPECT_EQ(pc::SignedDataParts::parse(both.data(), both.size()).signerInfos.size(), 2u);
+    EXPECT_EQ(pc::SignedDataParser(both.data(), both.size()).signers().size(), 2u);
 }
 
 TEST_F(SignDataTest, NullContentAndMissingInternalSigner) {
@@ -528,8 +530,8 @@ TEST_F(SignDataTest, ContentInfoIsSignedByItsInnerContent) {
     Bytes info = pc::der::sequence({&type, &explicitContent});
     for (bool cms : {false, true}) {
         Bytes m = sign(signer(cms).get(), text(info), cert.get(), false);
-        pc::SignedDataParts parts = pc::SignedDataParts::parse(m.data(), m.size());
-        EXPECT_EQ(parts.contentType, "1.2.840.113549.1.7.1");
+        pc::SignedDataParser parts(m.data(), m.size());
+        EXPECT_EQ(parts.contentType(), "1.2.840.113549.1.7.1");
         std::string out, peerLog;
         EXPECT_TRUE(peer.cmsVerify(m, "", false, &peerLog, &out)) << peerLog;
         EXPECT_EQ(out, inner);
@@ -541,8 +543,8 @@ TEST_F(SignDataTest, ContentInfoIsSignedByItsInnerContent) {
     Bytes explicitOther = pc::der::tlv(0xA0, sequence);
     Bytes other = pc::der::sequence({&otherType, &explicitOther});
     Bytes m = sign(signer(true).get(), text(other), cert.get(), false);
-    pc::SignedDataParts parts = pc::SignedDataParts::parse(m.data(), m.size());
-    EXPECT_EQ(parts.contentType, "1.2.840.113549.1.9.16.1.4");
+    pc::SignedDataParser parts(m.data(), m.size());
+    EXPECT_EQ(parts.contentType(), "1.2.840.113549.1.9.16.1.4");
     EXPECT_EQ(types(signedAttributes(m)).size(), 2u);
     std::string out, peerLog;
     EXPECT_TRUE(peer.cmsVerify(m, "", false, &peerLog, &out)) << peerLog;

@@ -7,7 +7,7 @@
 #include "platform/crypt/CryptErrors.h"
 #include "platform/crypt/DerReader.h"
 #include "platform/crypt/DigestAlgorithms.h"
-#include "platform/crypt/SignedDataParts.h"
+#include "platform/crypt/SignedDataParser.h"
 
 using namespace platform::crypt;
 using signingtest::bytes;
@@ -36,8 +36,13 @@ Bytes fixedSigningTime() {
 }
 
 // The SignerInfos of a message, parsed by our own reader.
-std::vector<ByteSpan> signerInfos(const Bytes& message) {
-    return SignedDataParts::parse(message.data(), message.size()).signerInfos;
+std::vector<ByteView> signerInfos(const Bytes& message) {
+    std::vector<ByteView> infos;
+    SignedDataParser parser(message.data(), message.size());
+    for (const SignerInfoView& s : parser.signers()) {
+        infos.push_back(s.encoding);
+    }
+    return infos;
 }
 
 bool contains(const Bytes& haystack, const std::string& needle) {
@@ -104,22 +109,23 @@ TEST_P(Encoder, DigestAlgorithmWithoutParametersAndAttributesInOrder) {
     SignerRequest r = request(pki.signer, kSha256);
     r.signedAttributes.push_back(fixedSigningTime());
     Bytes m = encoder.sign(r, reinterpret_cast<const unsigned char*>("abc"), 3, "", true);
-    SignedDataParts parts = SignedDataParts::parse(m.data(), m.size());
-    ASSERT_EQ(parts.digestAlgorithms.size(), 1u);
+    SignedDataParser parts(m.data(), m.size());
+    ASSERT_EQ(parts.digestAlgorithmElements().size(), 1u);
     Bytes expected = der::oid(kSha256);
     expected = der::sequence({&expected});
-    EXPECT_EQ(Bytes(parts.digestAlgorithms[0].data,
-                    parts.digestAlgorithms[0].data + parts.digestAlgorithms[0].size),
-              expected);
-    EXPECT_EQ(parts.version, 1u);
-    EXPECT_FALSE(parts.hasContent);
-    ASSERT_EQ(parts.certificates.size(), 1u);
     EXPECT_EQ(
-        Bytes(parts.certificates[0].data, parts.certificates[0].data + parts.certificates[0].size),
-        pki.signer.certificate->der());
+        Bytes(parts.digestAlgorithmElements()[0].data,
+              parts.digestAlgorithmElements()[0].data + parts.digestAlgorithmElements()[0].size),
+        expected);
+    EXPECT_EQ(parts.version(), 1u);
+    EXPECT_FALSE(parts.hasContentField());
+    ASSERT_EQ(parts.certificateElements().size(), 1u);
+    EXPECT_EQ(Bytes(parts.certificateElements()[0].data,
+                    parts.certificateElements()[0].data + parts.certificateElements()[0].size),
+              pki.signer.certificate->der());
 
     // SignerInfo: version, sid, digestAlgorithm, [0] contentType, messageDigest, signingTime.
-    std::vector<ByteSpan> infos = signerInfos(m);
+    std::vector<ByteView> infos = signerInfos(m);
     ASSERT_EQ(infos.size(), 1u);
     DerReader outer(infos[0].data, infos[0].size);
     DerReader info = outer.inside(outer.expect(0x30));
@@ -160,14 +166,14 @@ TEST_P(Encoder, CosignAttachedAndDetachedKeepsExistingSigner) {
         Bytes both =
             detached ? encoder.addSigner(second, first.data(), first.size(), data, content.size())
                      : encoder.addSigner(second, first.data(), first.size(), nullptr, 0);
-        std::vector<ByteSpan> before = signerInfos(first);
-        std::vector<ByteSpan> after = signerInfos(both);
+        std::vector<ByteView> before = signerInfos(first);
+        std::vector<ByteView> after = signerInfos(both);
         ASSERT_EQ(after.size(), 2u);
         EXPECT_EQ(Bytes(before[0].data, before[0].data + before[0].size),
                   Bytes(after[0].data, after[0].data + after[0].size));
-        SignedDataParts parts = SignedDataParts::parse(both.data(), both.size());
-        EXPECT_EQ(parts.certificates.size(), 2u);
-        EXPECT_EQ(parts.digestAlgorithmOids, (std::vector<std::string>{kSha1, kSha256}));
+        SignedDataParser parts(both.data(), both.size());
+        EXPECT_EQ(parts.certificateElements().size(), 2u);
+        EXPECT_EQ(parts.digestAlgorithms(), (std::vector<std::string>{kSha1, kSha256}));
         std::string log;
         EXPECT_TRUE(peer.cmsVerify(both, content, detached, &log)) << log;
         EXPECT_FALSE(peer.cmsVerify(both, content + ".", true));
@@ -175,10 +181,10 @@ TEST_P(Encoder, CosignAttachedAndDetachedKeepsExistingSigner) {
         // The same signer again: its certificate and digest algorithm are not repeated.
         Bytes three = encoder.addSigner(request(pki.signer, kSha1), both.data(), both.size(), data,
                                         content.size());
-        SignedDataParts again = SignedDataParts::parse(three.data(), three.size());
-        EXPECT_EQ(again.certificates.size(), 2u);
-        EXPECT_EQ(again.digestAlgorithms.size(), 2u);
-        EXPECT_EQ(again.signerInfos.size(), 3u);
+        SignedDataParser again(three.data(), three.size());
+        EXPECT_EQ(again.certificateElements().size(), 2u);
+        EXPECT_EQ(again.digestAlgorithmElements().size(), 2u);
+        EXPECT_EQ(again.signers().size(), 3u);
         EXPECT_TRUE(peer.cmsVerify(three, content, detached, &log)) << log;
     }
 }
@@ -244,7 +250,7 @@ TEST_P(Encoder, AddingASignerToBytesThatAreNoSignedDataFails) {
     padded.resize(length + 100, 0);
     Bytes cosigned =
         encoder.addSigner(request(pki.second, kSha1), padded.data(), padded.size(), nullptr, 0);
-    EXPECT_EQ(SignedDataParts::parse(cosigned.data(), cosigned.size()).signerInfos.size(), 2u);
+    EXPECT_EQ(SignedDataParser(cosigned.data(), cosigned.size()).signers().size(), 2u);
     EXPECT_TRUE(peer.cmsVerify(cosigned, "", false));
     padded[length + 50] = 1;
     EXPECT_CRYPT_ERROR(encoder.addSigner(r, padded.data(), padded.size(), nullptr, 0),
@@ -281,9 +287,9 @@ TEST(CmsEncoder, KeyIdentifierSignerAndVersions) {
     const std::string content = "firmante por identificador de clave";
     Bytes m = encoder.sign(r, reinterpret_cast<const unsigned char*>(content.data()),
                            content.size(), "", false);
-    SignedDataParts parts = SignedDataParts::parse(m.data(), m.size());
-    EXPECT_EQ(parts.version, 3u);
-    DerReader outer(parts.signerInfos[0].data, parts.signerInfos[0].size);
+    SignedDataParser parts(m.data(), m.size());
+    EXPECT_EQ(parts.version(), 3u);
+    DerReader outer(parts.signers()[0].encoding.data, parts.signers()[0].encoding.size);
     DerReader info = outer.inside(outer.expect(0x30));
     EXPECT_EQ(integerValue(info.expect(0x02)), 3u);
     DerElement sid = info.expect(0x80);
@@ -294,7 +300,7 @@ TEST(CmsEncoder, KeyIdentifierSignerAndVersions) {
 
     // Co-signing with an issuer-and-serial signer keeps version 3.
     Bytes both = encoder.addSigner(request(pki.second, kSha1), m.data(), m.size(), nullptr, 0);
-    EXPECT_EQ(SignedDataParts::parse(both.data(), both.size()).version, 3u);
+    EXPECT_EQ(SignedDataParser(both.data(), both.size()).version(), 3u);
     EXPECT_TRUE(peer.cmsVerify(both, "", false, &log)) << log;
     // And a PKCS#7 message gets a version-3 signer when a key identifier signer is added.
     Bytes pkcs7 = VectorEncoder(SignedDataFlavour::Pkcs7)
@@ -302,7 +308,7 @@ TEST(CmsEncoder, KeyIdentifierSignerAndVersions) {
                             reinterpret_cast<const unsigned char*>(content.data()), content.size(),
                             "", false);
     Bytes mixed = encoder.addSigner(r, pkcs7.data(), pkcs7.size(), nullptr, 0);
-    EXPECT_EQ(SignedDataParts::parse(mixed.data(), mixed.size()).version, 3u);
+    EXPECT_EQ(SignedDataParser(mixed.data(), mixed.size()).version(), 3u);
     EXPECT_TRUE(peer.cmsVerify(mixed, "", false, &log)) << log;
 }
 
@@ -315,23 +321,24 @@ TEST(Pkcs7Encoder, ContentOfAnotherTypeIsCarriedAsItsOwnEncoding) {
     Bytes inner = der::sequence({&one, &two});
     Bytes m = encoder.sign(request(pki.signer, kSha1), inner.data(), inner.size(),
                            "1.2.840.113549.1.7.5", false);
-    SignedDataParts parts = SignedDataParts::parse(m.data(), m.size());
-    EXPECT_EQ(parts.contentType, "1.2.840.113549.1.7.5");
-    ASSERT_TRUE(parts.hasContent);
+    SignedDataParser parts(m.data(), m.size());
+    EXPECT_EQ(parts.contentType(), "1.2.840.113549.1.7.5");
+    ASSERT_TRUE(parts.hasContentField());
     // The digest covers the contents octets of the SEQUENCE: signing those octets as data
     // gives the same messageDigest attribute value.
     Bytes expected = digestWith(digestAlgorithm(kSha1), inner.data() + 2, inner.size() - 2);
-    EXPECT_EQ(Bytes(parts.contentOctets.data, parts.contentOctets.data + parts.contentOctets.size),
+    EXPECT_EQ(Bytes(parts.digestedContent().data,
+                    parts.digestedContent().data + parts.digestedContent().size),
               Bytes(inner.begin() + 2, inner.end()));
     EXPECT_NE(std::search(m.begin(), m.end(), expected.begin(), expected.end()), m.end());
     // The CMS flavour wraps the same encoding in an OCTET STRING.
     Bytes cms = VectorEncoder(SignedDataFlavour::Cms)
                     .sign(request(pki.signer, kSha1), inner.data(), inner.size(),
                           "1.2.840.113549.1.7.5", false);
-    SignedDataParts cmsParts = SignedDataParts::parse(cms.data(), cms.size());
-    EXPECT_EQ(cmsParts.version, 3u);
-    EXPECT_EQ(Bytes(cmsParts.contentOctets.data,
-                    cmsParts.contentOctets.data + cmsParts.contentOctets.size),
+    SignedDataParser cmsParts(cms.data(), cms.size());
+    EXPECT_EQ(cmsParts.version(), 3u);
+    EXPECT_EQ(Bytes(cmsParts.digestedContent().data,
+                    cmsParts.digestedContent().data + cmsParts.digestedContent().size),
               inner);
     signingtest::OpensslPeer peer{home.path(), pki.root};
     std::string log, out;
@@ -352,11 +359,16 @@ TEST(EncoderInterop, CosignsWhatOpensslSigned) {
         const char* name;
         const char* command;
         bool detached;
+        bool ber = false; // indefinite lengths, content in pieces
     } cases[] = {
         {"cms attached", "openssl cms -sign -binary -nodetach -md sha256 -outform DER", false},
         {"cms detached", "openssl cms -sign -binary -md sha256 -outform DER", true},
         {"smime attached", "openssl smime -sign -binary -nodetach -md sha1 -outform DER", false},
         {"smime detached", "openssl smime -sign -binary -md sha1 -outform DER", true},
+        {"cms attached BER", "openssl cms -sign -binary -nodetach -stream -md sha256 -outform DER",
+         false, true},
+        {"cms detached BER", "openssl cms -sign -binary -stream -md sha256 -outform DER", true,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -374,11 +386,17 @@ TEST(EncoderInterop, CosignsWhatOpensslSigned) {
             Bytes both = VectorEncoder(flavour).addSigner(
                 r, theirs.data(), theirs.size(),
                 reinterpret_cast<const unsigned char*>(content.data()), content.size());
-            std::vector<ByteSpan> infos = signerInfos(both);
+            std::vector<ByteView> infos = signerInfos(both);
             ASSERT_EQ(infos.size(), 2u);
-            std::vector<ByteSpan> original = signerInfos(theirs);
-            EXPECT_EQ(Bytes(infos[0].data, infos[0].data + infos[0].size),
-                      Bytes(original[0].data, original[0].data + original[0].size));
+            if (c.ber) {
+                // What openssl wrote has indefinite lengths; the co-signed message is DER.
+                EXPECT_EQ(theirs[1], 0x80);
+                EXPECT_NE(both[1], 0x80);
+            } else {
+                std::vector<ByteView> original = signerInfos(theirs);
+                EXPECT_EQ(Bytes(infos[0].data, infos[0].data + infos[0].size),
+                          Bytes(original[0].data, original[0].data + original[0].size));
+            }
             EXPECT_TRUE(peer.cmsVerify(both, content, c.detached, &log)) << log;
             EXPECT_FALSE(peer.cmsVerify(both, content + "?", true));
         }

@@ -9,6 +9,7 @@
 #include "component/content/QNContent.h"
 #include "component/module/ErrorCodes.h"
 #include "component/module/ErrorReport.h"
+#include "component/module/HResultText.h"
 #include "component/module/ModuleLog.h"
 #include "component/signing/SignFailure.h"
 
@@ -111,7 +112,8 @@ HRESULT QNSignData::runSigner(SignOperation operation, certificates::IQNCertific
         certificates::CQNCertificate_Internal* handle = nullptr;
         HRESULT hr = certificate->getCertificateInternal(&handle);
         if (FAILED(hr) || handle == nullptr) {
-            return FAILED(hr) ? hr : E_POINTER;
+            hr = FAILED(hr) ? hr : E_POINTER;
+            return ErrorReport::reportLogged(module::kQNSignData, module::hresultText(hr), hr);
         }
         if (timeStamp_) {
             module::logInfo("TimeStamp activado");
@@ -185,14 +187,19 @@ HRESULT QNSignData::cosign(IDispatch* signedContent, IDispatch* detachedContent,
         }
         content::CContent* detachedBytes =
             detachedContent != nullptr ? contentOf(detachedContent) : nullptr;
-        return runSigner(SignOperation::Cosign, cert.get(), cosignedContent,
-                         [&](const certificates::CQNCertificate_Internal& handle) {
-                             return internal_->cosign(
-                                 message->data(), message->size(),
-                                 detachedBytes != nullptr ? detachedBytes->data() : nullptr,
-                                 detachedBytes != nullptr ? detachedBytes->size() : 0, handle,
-                                 detached != 0);
-                         });
+        return runSigner(
+            SignOperation::Cosign, cert.get(), cosignedContent,
+            [&](const certificates::CQNCertificate_Internal& handle) {
+                // A detached content that is there but empty is still there.
+                static const unsigned char kEmpty = 0;
+                const unsigned char* detachedData = nullptr;
+                if (detachedBytes != nullptr) {
+                    detachedData = detachedBytes->size() != 0 ? detachedBytes->data() : &kEmpty;
+                }
+                return internal_->cosign(message->data(), message->size(), detachedData,
+                                         detachedBytes != nullptr ? detachedBytes->size() : 0,
+                                         handle, detached != 0);
+            });
     } catch (...) {
         return ErrorReport::reportUnexpected(module::kQNSignData, "cosign");
     }

@@ -8,7 +8,7 @@
 #include "platform/crypt/CryptErrors.h"
 #include "platform/crypt/DerReader.h"
 #include "platform/crypt/DigestAlgorithms.h"
-#include "platform/crypt/SignedDataParts.h"
+#include "platform/crypt/SignedDataParser.h"
 
 namespace platform::crypt {
 
@@ -149,7 +149,7 @@ public:
     }
     stream::ByteBuffer finish() const {
         size_t body = 0;
-        for (const ByteSpan& piece : pieces_) {
+        for (const ByteView& piece : pieces_) {
             body += piece.size;
         }
         Bytes signedDataHeader = header(0x30, body);
@@ -164,7 +164,7 @@ public:
         for (const Bytes* part : {&infoHeader, &type, &explicitHeader, &signedDataHeader}) {
             out.append(part->data(), part->size());
         }
-        for (const ByteSpan& piece : pieces_) {
+        for (const ByteView& piece : pieces_) {
             out.append(piece.data, piece.size);
         }
         return out;
@@ -172,7 +172,7 @@ public:
 
 private:
     std::deque<Bytes> storage_;
-    std::vector<ByteSpan> pieces_;
+    std::vector<ByteView> pieces_;
 };
 
 } // namespace
@@ -236,30 +236,32 @@ stream::ByteBuffer SignedDataEncoder::addSigner(const SignerRequest& signer,
                                                 size_t detachedSize) const {
     const DigestAlgorithmInfo& algorithm = digestAlgorithm(signer.digestOid);
     checkSigner(signer);
-    SignedDataParts parts = SignedDataParts::parse(message, size);
-    if (!parts.hasContent && detachedContent == nullptr && detachedSize != 0) {
+    SignedDataParser parts(message, size);
+    bool hasContent = parts.hasContentField();
+    if (!hasContent && detachedContent == nullptr) {
+        // A detached message co-signed without its content: there is nothing to sign.
         raiseCrypt(__FILE__, __LINE__, errors::ERROR_INVALID_PARAMETER);
     }
-    ByteSpan octets =
-        parts.hasContent ? parts.contentOctets : ByteSpan{detachedContent, detachedSize};
+    ByteView octets =
+        hasContent ? parts.digestedContent() : ByteView{detachedContent, detachedSize};
     Bytes digest = digestWith(algorithm, octets.data, octets.size);
     bool versionThree = false;
-    Bytes info = signerInfo(flavour_, signer, algorithm, parts.contentType, digest, versionThree);
+    Bytes info = signerInfo(flavour_, signer, algorithm, parts.contentType(), digest, versionThree);
 
     SignedDataWriter writer;
-    uint64_t version = parts.version;
-    if (flavour_ == SignedDataFlavour::Cms && (versionThree || !isData(parts.contentType)) &&
+    uint64_t version = parts.version();
+    if (flavour_ == SignedDataFlavour::Cms && (versionThree || !isData(parts.contentType())) &&
         version < 3) {
         version = 3;
     }
     writer.add(der::integer(version));
 
     Bytes algorithms;
-    for (const ByteSpan& a : parts.digestAlgorithms) {
+    for (const ByteView& a : parts.digestAlgorithmElements()) {
         algorithms.insert(algorithms.end(), a.data, a.data + a.size);
     }
     bool known = false;
-    for (const std::string& oid : parts.digestAlgorithmOids) {
+    for (const std::string& oid : parts.digestAlgorithms()) {
         known = known || oid == signer.digestOid;
     }
     if (!known) {
@@ -268,35 +270,37 @@ stream::ByteBuffer SignedDataEncoder::addSigner(const SignerRequest& signer,
         algorithms.insert(algorithms.end(), digestAlgorithm.begin(), digestAlgorithm.end());
     }
     writer.add(der::tlv(0x31, algorithms));
-    writer.add(parts.encapContentInfo.data, parts.encapContentInfo.size);
+    ByteView encapsulated = parts.encapsulatedContentInfo();
+    writer.add(encapsulated.data, encapsulated.size);
 
     const Bytes& certificate = signer.certificate->der();
+    ByteView own{certificate.data(), certificate.size()};
     size_t certificatesLength = 0;
     bool present = false;
-    for (const ByteSpan& c : parts.certificates) {
+    for (const ByteView& c : parts.certificateElements()) {
         certificatesLength += c.size;
-        present = present || (c.size == certificate.size() &&
-                              std::equal(c.data, c.data + c.size, certificate.begin()));
+        present = present || c == own;
     }
     if (!present) {
         certificatesLength += certificate.size();
     }
     writer.add(header(0xA0, certificatesLength));
-    for (const ByteSpan& c : parts.certificates) {
+    for (const ByteView& c : parts.certificateElements()) {
         writer.add(c.data, c.size);
     }
     if (!present) {
         writer.add(certificate.data(), certificate.size());
     }
-    writer.add(parts.crls.data, parts.crls.size);
+    ByteView crls = parts.crls();
+    writer.add(crls.data, crls.size);
 
     size_t signersLength = info.size();
-    for (const ByteSpan& s : parts.signerInfos) {
-        signersLength += s.size;
+    for (const SignerInfoView& s : parts.signers()) {
+        signersLength += s.encoding.size;
     }
     writer.add(header(0x31, signersLength));
-    for (const ByteSpan& s : parts.signerInfos) {
-        writer.add(s.data, s.size);
+    for (const SignerInfoView& s : parts.signers()) {
+        writer.add(s.encoding.data, s.encoding.size);
     }
     writer.add(std::move(info));
     return writer.finish();

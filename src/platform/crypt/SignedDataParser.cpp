@@ -64,6 +64,17 @@ std::vector<unsigned char> reencodeAsDer(const unsigned char* data, size_t size)
     return derOf(p7.get(), i2d_PKCS7);
 }
 
+// Zero bytes may follow a DER message that was read; anything else after it is no part of it.
+void refuseTrailingBytes(const unsigned char* data, size_t size) {
+    DerReader top(data, size);
+    DerElement message = top.next();
+    for (size_t i = message.end(); i < size; ++i) {
+        if (data[i] != 0) {
+            raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_ASN1_CORRUPT);
+        }
+    }
+}
+
 } // namespace
 
 bool ByteView::operator==(const ByteView& other) const noexcept {
@@ -84,15 +95,21 @@ SignedDataParser::SignedDataParser(const unsigned char* data, size_t size)
     if (data == nullptr || size == 0) {
         raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_ASN1_BADTAG);
     }
+    uint32_t code = 0;
     try {
         read();
-        return;
     } catch (const stream::exceptions::CryptException& e) {
-        uint32_t code = e.errorCode();
+        code = e.errorCode();
         // A message that is not signed data stays what it is; anything else may be BER.
         if (code == errors::CRYPT_E_INVALID_MSG_TYPE) {
             throw;
         }
+    }
+    if (code == 0) {
+        refuseTrailingBytes(data, size);
+        return;
+    }
+    {
         std::vector<unsigned char> der = reencodeAsDer(data, size);
         if (der.empty() || (der.size() == size && std::memcmp(der.data(), data, size) == 0)) {
             raiseCrypt(__FILE__, __LINE__, code);
@@ -112,6 +129,11 @@ void SignedDataParser::read() {
     digested_ = {};
     certificates_.clear();
     signers_.clear();
+    digestAlgorithmElements_.clear();
+    encapsulated_ = {};
+    hasContentField_ = false;
+    certificateElements_.clear();
+    crls_ = {};
 
     DerReader top(bytes_, size_);
     if (top.peekTag() != kSequence) {
@@ -137,6 +159,8 @@ void SignedDataParser::read() {
     DerElement algorithms = fields.expect(kSet);
     DerReader algorithmList = fields.inside(algorithms);
     while (!algorithmList.atEnd()) {
+        DerReader one = algorithmList;
+        digestAlgorithmElements_.push_back(wholeOf(one.expect(kSequence), bytes_));
         digestAlgorithms_.push_back(algorithmOf(algorithmList));
     }
     readEncapsulated(fields);
@@ -145,27 +169,35 @@ void SignedDataParser::read() {
         DerReader list = fields.inside(certs);
         while (!list.atEnd()) {
             DerElement cert = list.next();
+            certificateElements_.push_back(wholeOf(cert, bytes_));
             if (cert.tag == kSequence) {
                 certificates_.push_back(wholeOf(cert, bytes_));
             }
         }
     }
-    fields.skipIf(kContext1); // CRLs
+    if (fields.peekTag() == kContext1) {
+        crls_ = wholeOf(fields.next(), bytes_);
+    }
     DerElement signerSet = fields.expect(kSet);
     DerReader signerList = fields.inside(signerSet);
     while (!signerList.atEnd()) {
         signers_.push_back(readSigner(signerList.expect(kSequence)));
     }
+    if (!fields.atEnd()) {
+        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_ASN1_CORRUPT);
+    }
 }
 
 void SignedDataParser::readEncapsulated(DerReader& fields) {
     DerElement encapsulated = fields.expect(kSequence);
+    encapsulated_ = wholeOf(encapsulated, bytes_);
     DerReader inside = fields.inside(encapsulated);
     contentType_ = oidText(inside.expect(kOid));
     if (inside.atEnd()) {
         return;
     }
     DerElement explicitContent = inside.expect(kContext0);
+    hasContentField_ = true;
     DerReader wrapped = inside.inside(explicitContent);
     if (wrapped.atEnd()) {
         return;
@@ -187,6 +219,7 @@ void SignedDataParser::readEncapsulated(DerReader& fields) {
 SignerInfoView SignedDataParser::readSigner(const DerElement& element) const {
     DerReader fields(element.value, element.length, bytes_);
     SignerInfoView signer;
+    signer.encoding = wholeOf(element, bytes_);
     signer.version = integerValue(fields.expect(kInteger));
     if (fields.peekTag() == kSequence) {
         DerElement issuerAndSerial = fields.next();

@@ -37,6 +37,7 @@ struct SignerAttribute {
 
 // One SignerInfo, every field a view into the message bytes.
 struct SignerInfoView {
+    ByteView encoding; // the whole SignerInfo
     uint64_t version = 0;
     SignerIdentifier sid;
     std::string digestAlgorithm;
@@ -51,10 +52,11 @@ struct SignerInfoView {
 };
 
 // Reads a PKCS#7 / CMS SignedData (RFC 2315 / RFC 5652) without copying it: a ContentInfo of
-// type signed data or a bare SignedData, DER or BER. BER input (indefinite lengths,
-// constructed strings) is first re-encoded as DER by OpenSSL into a buffer of the parser's
-// own; every view then points into that buffer. Otherwise the views point into the caller's
-// bytes, which must outlive the parser. Malformed input raises CryptException
+// type signed data or a bare SignedData, DER or BER; zero bytes may follow a DER message (a
+// signature taken from a zero-padded placeholder), other trailing bytes are refused. BER input
+// (indefinite lengths, constructed strings) is first re-encoded as DER by OpenSSL into a buffer of
+// the parser's own; every view then points into that buffer. Otherwise the views point into the
+// caller's bytes, which must outlive the parser. Malformed input raises CryptException
 // (CRYPT_E_ASN1_BADTAG when the bytes are no message at all, CRYPT_E_INVALID_MSG_TYPE when
 // the message is not signed data, CRYPT_E_ASN1_CORRUPT / CRYPT_E_ASN1_EOD when truncated).
 class SignedDataParser {
@@ -82,6 +84,19 @@ public:
     bool detached() const noexcept { return content_.empty(); }
     // The DER of each certificate of the certificates field, in order (other choices skipped).
     const std::vector<ByteView>& certificates() const noexcept { return certificates_; }
+
+    // The whole encodings of the parts, for writing the message again with one more signer:
+    // each digest AlgorithmIdentifier, the encapsulated content info, every element of the
+    // certificates field (whatever its choice), the CRLs field (empty when absent).
+    const std::vector<ByteView>& digestAlgorithmElements() const noexcept {
+        return digestAlgorithmElements_;
+    }
+    ByteView encapsulatedContentInfo() const noexcept { return encapsulated_; }
+    bool hasContentField() const noexcept { return hasContentField_; }
+    const std::vector<ByteView>& certificateElements() const noexcept {
+        return certificateElements_;
+    }
+    ByteView crls() const noexcept { return crls_; }
     const std::vector<SignerInfoView>& signers() const noexcept { return signers_; }
 
 private:
@@ -99,6 +114,11 @@ private:
     ByteView digested_;
     std::vector<ByteView> certificates_;
     std::vector<SignerInfoView> signers_;
+    std::vector<ByteView> digestAlgorithmElements_;
+    ByteView encapsulated_;
+    bool hasContentField_ = false;
+    std::vector<ByteView> certificateElements_;
+    ByteView crls_;
 };
 
 } // namespace platform::crypt

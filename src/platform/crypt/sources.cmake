@@ -13,7 +13,6 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Pkcs12.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RsaKey.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignedDataEncoder.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SignedDataParts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignedDataParser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignerCheck.cpp
