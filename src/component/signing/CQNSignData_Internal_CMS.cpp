@@ -15,13 +15,21 @@ using platform::crypt::SignedDataFlavour;
 
 namespace {
 
-// "CMSSignerType": 2 is the key identifier; 1, anything else and text that is no unsigned
-// decimal number are issuer and serial number.
+// "CMSSignerType" read as strtoul reads it (leading blanks, then the leading digits): 2 is
+// the key identifier; 1, any other number and text without digits are issuer and serial
+// number.
 bool byKeyIdentifier(const std::string& setting) {
+    size_t i = setting.find_first_not_of(" \t\n\v\f\r");
+    if (i == std::string::npos) {
+        return false;
+    }
+    if (setting[i] == '+') {
+        ++i;
+    }
     unsigned long value = 0;
-    const char* end = setting.data() + setting.size();
-    auto [at, error] = std::from_chars(setting.data(), end, value);
-    return error == std::errc() && at == end && value == 2;
+    const char* begin = setting.data() + i;
+    auto [at, error] = std::from_chars(begin, setting.data() + setting.size(), value);
+    return at != begin && error == std::errc() && value == 2;
 }
 
 } // namespace
