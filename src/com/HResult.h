@@ -14,6 +14,12 @@ inline constexpr bool SUCCEEDED(HRESULT hr) {
 inline constexpr bool FAILED(HRESULT hr) {
     return hr < 0;
 }
+// A Win32 error number as a failure (FACILITY_WIN32); 0 and HRESULTs that are already
+// failures stay as they are.
+inline constexpr HRESULT HRESULT_FROM_WIN32(std::uint32_t code) {
+    return static_cast<HRESULT>(code) <= 0 ? static_cast<HRESULT>(code)
+                                           : makeHResult((code & 0xFFFFu) | 0x80070000u);
+}
 
 inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;

@@ -76,6 +76,16 @@ TEST_F(ErrorReportTest, MessageWithoutCodeIsDispException) {
     EXPECT_EQ(log().find("Fallo sin código"), std::string::npos); // report() does not log
 }
 
+TEST_F(ErrorReportTest, Win32ErrorNumbersGoOutAsFailures) {
+    // 2 would be a success code to the caller, and the call would seem to have worked.
+    EXPECT_EQ(ErrorReport::report(kQNContent, "Falta el fichero", 2),
+              static_cast<HRESULT>(0x80070002u));
+    EXPECT_EQ(takeErrorInfo().description, "Falta el fichero");
+    EXPECT_EQ(ErrorReport::report(kQNContent, "x", static_cast<HRESULT>(0x80090006u)),
+              static_cast<HRESULT>(0x80090006u));
+    takeErrorInfo();
+}
+
 TEST_F(ErrorReportTest, LoggedReportWithCodeAndNullGuid) {
     EXPECT_EQ(ErrorReport::reportLogged(kQNCollection, "Indice incorrecto.", QN_E_BAD_INDEX, true),
               QN_E_BAD_INDEX);

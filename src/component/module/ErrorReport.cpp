@@ -14,7 +14,8 @@ HRESULT ErrorReport::report(const ClassInfo& cls, std::string_view message, HRES
     } catch (...) {
         // Without memory for the error information the code still reaches the caller.
     }
-    return code == 0 ? DISP_E_EXCEPTION : code;
+    // A Win32 error number is a success code to the caller: it goes out as the failure it is.
+    return code == 0 ? DISP_E_EXCEPTION : HRESULT_FROM_WIN32(static_cast<uint32_t>(code));
 }
 
 HRESULT ErrorReport::reportLogged(const ClassInfo& cls, std::string_view message, HRESULT code,
