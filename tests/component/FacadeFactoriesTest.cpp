@@ -80,10 +80,12 @@ TEST_F(FacadeFactories, SignersFollowTheModeAndWriteTheirSettings) {
     // The settings stay for every later signer, whatever its mode.
     EXPECT_TRUE(is<CQNSignData_Internal_PKCS7>(signerOf(1)));
     EXPECT_EQ(setting("CADES_ADD_ESS_SIGNING_CERTIFICATE"), "FALSE");
-    // The XML formats are not in this build: a clear failure, nothing written.
+    // The XML formats are not in this build: a clear failure, the mode's settings written.
     EXPECT_EQ(signerOf(2, E_NOTIMPL), nullptr);
-    EXPECT_EQ(signerOf(5, E_NOTIMPL), nullptr);
     EXPECT_EQ(setting("Xades"), "");
+    EXPECT_EQ(signerOf(5, E_NOTIMPL), nullptr);
+    EXPECT_EQ(setting("Xades"), "TRUE");
+    EXPECT_EQ(setting("IncludeSigningCertificate"), "TRUE");
 }
 
 TEST_F(FacadeFactories, VerifiersFollowTheMode) {

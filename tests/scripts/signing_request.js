@@ -84,10 +84,12 @@ fails(function () { direct.getStatus(0); }, 0x80044664,
       "Verifier was not initialized correctly. Use QNCryptoSystem object for create a verifier",
       "verifier without the facade");
 var directSigner = new ActiveXObject("Quillion2.QNSignData");
-try {
-    directSigner.sign(text, signer, 1);
-    check(false, "signer without the facade signed");
-} catch (e) {
-    check(e.number !== 0 && e.description.length > 0, "signer without the facade: error report");
-}
+fails(function () { directSigner.sign(text, signer, 1); }, 0x8004465B,
+      "QNSignData: El objeto no ha sido inicializado. Utilice QNCryptoSystem.newSignData.",
+      "signer without the facade");
+// A detached signature co-signed without its content has nothing to sign.
+fails(function () { cs.newSignData().cosign(signature, null, signer, 1); }, 0x80070057,
+      undefined, "detached co-signature without the content");
+equal(cs.newSignData().cosign(signature, file, signer, 1).contentData.length >
+      signature.contentData.length, true, "detached co-signature with the content");
 done();

@@ -85,6 +85,10 @@ HRESULT QNCryptoSystem::newSignData(IDispatch** signer) {
         }
         *signer = nullptr;
         SignerChoice choice = signerForMode(system_.mode());
+        // The mode's settings are written whether or not its signer exists in this build.
+        for (const auto& [name, value] : choice.settings) {
+            module::SettingsTable::instance().set(name, value);
+        }
         std::unique_ptr<signing::CQNSignData_Internal> internal;
         switch (choice.format) {
         case SignerFormat::PKCS7:
@@ -98,9 +102,6 @@ HRESULT QNCryptoSystem::newSignData(IDispatch** signer) {
         }
         com::ComPtr<signing::QNSignData> object = signing::QNSignData::create();
         object->setInternal(std::move(internal));
-        for (const auto& [name, value] : choice.settings) {
-            module::SettingsTable::instance().set(name, value);
-        }
         *signer = object.detach();
         return S_OK;
     });
