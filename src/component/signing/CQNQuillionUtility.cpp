@@ -137,10 +137,7 @@ std::vector<unsigned char> CQNQuillionUtility::signingTimeAttribute() {
     std::time_t now = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&now, &utc);
-    Bytes type = der::oid(kSigningTime);
-    Bytes value = timeValue(utc);
-    Bytes values = der::constructed(0x31, {&value});
-    return der::sequence({&type, &values});
+    return der::attribute(kSigningTime, timeValue(utc));
 }
 
 std::string CQNQuillionUtility::getMessageType(const unsigned char* data, size_t size,

@@ -25,12 +25,6 @@ constexpr const char* kEmailAddress = "1.2.840.113549.1.9.1";
 constexpr unsigned char kPolicyHashPlaceholder[] = {0xA0, 0x0D, 0x30, 0x09, 0x06, 0x05, 0x2B, 0x0E,
                                                     0x03, 0x02, 0x1A, 0x05, 0x00, 0x04, 0x00};
 
-Bytes attribute(const char* type, const Bytes& value) {
-    Bytes oid = der::oid(type);
-    Bytes values = der::tlv(0x31, value);
-    return der::sequence({&oid, &values});
-}
-
 std::string lastErrorText() {
     return std::to_string(stream::System::lastError());
 }
@@ -97,7 +91,7 @@ Bytes CadesAttributes::signingCertificate(const platform::crypt::Certificate& ce
     Bytes certs = der::sequence({&essCertId});
     Bytes signingCertificate = der::sequence({&certs});
     module::logTrace("Construyendo array final de atributos");
-    Bytes result = attribute(kSigningCertificate, signingCertificate);
+    Bytes result = der::attribute(kSigningCertificate, signingCertificate);
     module::logTrace("Array de atributos contruido");
     return result;
 }
@@ -115,7 +109,7 @@ Bytes CadesAttributes::signaturePolicy(const std::string& policyOid, bool forSig
         body.insert(body.end(), std::begin(kPolicyHashPlaceholder),
                     std::end(kPolicyHashPlaceholder));
     }
-    return attribute(kSignaturePolicy, der::tlv(0x30, body));
+    return der::attribute(kSignaturePolicy, der::tlv(0x30, body));
 }
 
 } // namespace component::signing

@@ -122,4 +122,10 @@ Bytes null() {
     return Bytes{0x05, 0x00};
 }
 
+Bytes attribute(std::string_view type, const Bytes& value) {
+    Bytes oid = der::oid(type);
+    Bytes values = tlv(0x31, value);
+    return sequence({&oid, &values});
+}
+
 } // namespace platform::crypt::der

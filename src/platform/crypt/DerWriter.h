@@ -30,6 +30,8 @@ Bytes oidValue(std::string_view dotted);
 Bytes octetString(const unsigned char* value, size_t n);
 Bytes integer(uint64_t value);
 Bytes null();
+// An Attribute (X.501) with one value: SEQUENCE { type, SET { value } }.
+Bytes attribute(std::string_view type, const Bytes& value);
 
 } // namespace der
 } // namespace platform::crypt

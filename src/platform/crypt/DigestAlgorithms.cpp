@@ -38,8 +38,12 @@ const DigestAlgorithmInfo& digestAlgorithm(const std::string& oid) {
 
 std::vector<unsigned char> digestWith(const DigestAlgorithmInfo& algorithm,
                                       const unsigned char* data, size_t size) {
+    return digestWith(algorithm.md(), data, size);
+}
+
+std::vector<unsigned char> digestWith(const EVP_MD* md, const unsigned char* data, size_t size) {
     std::unique_ptr<EVP_MD_CTX, MdCtxFree> ctx(EVP_MD_CTX_new());
-    if (!ctx || EVP_DigestInit_ex(ctx.get(), algorithm.md(), nullptr) != 1) {
+    if (!ctx || EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1) {
         raiseCrypt(__FILE__, __LINE__, errors::NTE_BAD_ALGID);
     }
     // Large buffers go in slices so that no single update length overflows anything.

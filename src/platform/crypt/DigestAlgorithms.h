@@ -23,5 +23,6 @@ const DigestAlgorithmInfo& digestAlgorithm(const std::string& oid);
 // The digest of a buffer, hashed in place (no copy).
 std::vector<unsigned char> digestWith(const DigestAlgorithmInfo& algorithm,
                                       const unsigned char* data, size_t size);
+std::vector<unsigned char> digestWith(const EVP_MD* md, const unsigned char* data, size_t size);
 
 } // namespace platform::crypt

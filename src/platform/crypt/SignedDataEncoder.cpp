@@ -30,12 +30,6 @@ Bytes header(uint8_t tag, size_t length) {
     return out;
 }
 
-Bytes attribute(const char* type, const Bytes& value) {
-    Bytes oid = der::oid(type);
-    Bytes values = der::tlv(0x31, value);
-    return der::sequence({&oid, &values});
-}
-
 // PKCS#1 v1.5 signature over a digest, most significant byte first.
 Bytes signDigest(EVP_PKEY* key, const DigestAlgorithmInfo& algorithm, const Bytes& digest) {
     EvpPkeyCtxPtr ctx(EVP_PKEY_CTX_new_from_pkey(nullptr, key, nullptr));
@@ -109,8 +103,8 @@ Bytes signerInfo(SignedDataFlavour flavour, const SignerRequest& signer,
     if (withAttributes) {
         Bytes typeValue = der::oid(isData(contentType) ? kData : contentType);
         Bytes digestValue = der::octetString(digest.data(), digest.size());
-        Bytes set = attribute(kContentTypeAttribute, typeValue);
-        Bytes messageDigest = attribute(kMessageDigestAttribute, digestValue);
+        Bytes set = der::attribute(kContentTypeAttribute, typeValue);
+        Bytes messageDigest = der::attribute(kMessageDigestAttribute, digestValue);
         set.insert(set.end(), messageDigest.begin(), messageDigest.end());
         for (const Bytes& a : signer.signedAttributes) {
             // Each one must be a single DER element; anything else would be signed as garbage.

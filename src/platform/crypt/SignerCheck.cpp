@@ -3,17 +3,14 @@
 #include <openssl/rsa.h>
 
 #include "platform/crypt/CryptErrors.h"
+#include "platform/crypt/DigestAlgorithms.h"
 #include "platform/crypt/OpenSslHandles.h"
 
 namespace platform::crypt {
 
 namespace {
 
-using EvpMdCtxPtr = std::unique_ptr<EVP_MD_CTX, OpenSslFree<EVP_MD_CTX, EVP_MD_CTX_free>>;
 using Asn1TimePtr = std::unique_ptr<ASN1_TIME, OpenSslFree<ASN1_TIME, ASN1_TIME_free>>;
-
-// Digests are fed in slices so that no single update call sees more than this.
-constexpr size_t kSlice = size_t(1) << 30;
 
 const EVP_MD* digestOf(const std::string& oid) {
     ASN1_OBJECT* object = OBJ_txt2obj(oid.c_str(), 1);
@@ -65,25 +62,7 @@ std::vector<unsigned char> signedAttributesAsSet(const SignerInfoView& signer) {
 
 std::vector<unsigned char> digestWith(const std::string& digestOid, const unsigned char* data,
                                       size_t size) {
-    const EVP_MD* md = digestOf(digestOid);
-    EvpMdCtxPtr ctx(EVP_MD_CTX_new());
-    if (!ctx || EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1) {
-        raiseCrypt(__FILE__, __LINE__, errors::NTE_BAD_HASH_STATE);
-    }
-    for (size_t done = 0; done < size;) {
-        size_t n = std::min(kSlice, size - done);
-        if (EVP_DigestUpdate(ctx.get(), data + done, n) != 1) {
-            raiseCrypt(__FILE__, __LINE__, errors::NTE_BAD_HASH_STATE);
-        }
-        done += n;
-    }
-    std::vector<unsigned char> out(EVP_MAX_MD_SIZE);
-    unsigned int n = 0;
-    if (EVP_DigestFinal_ex(ctx.get(), out.data(), &n) != 1) {
-        raiseCrypt(__FILE__, __LINE__, errors::NTE_BAD_HASH_STATE);
-    }
-    out.resize(n);
-    return out;
+    return digestWith(digestOf(digestOid), data, size);
 }
 
 size_t digestSize(const std::string& digestOid) {
