@@ -169,4 +169,6 @@ TEST(MyStore, FindsCertificatesByIssuerSerialAndByKeyIdentifier) {
     EXPECT_EQ(EVP_PKEY_eq(provider->privateKey()->get(), a.key->get()), 1);
     EXPECT_EQ(CQNQuillionUtility::GetCSPDesc(*found, info), -1);
     EXPECT_EQ(CQNQuillionUtility::createContextFromCertificate(*found, keySpec), nullptr);
+    // No enhanced provider exists here.
+    EXPECT_EQ(CQNQuillionUtility::createEnhancedContext(), nullptr);
 }

@@ -266,4 +266,9 @@ CQNQuillionUtility::createContextFromCertificate(const platform::crypt::Certific
     return nullptr;
 }
 
+std::shared_ptr<platform::crypt::KeyProvider> CQNQuillionUtility::createEnhancedContext() {
+    module::logTrace("CQNQuillionUtility::createEnhancedContext");
+    return nullptr;
+}
+
 } // namespace component::signing

@@ -58,6 +58,9 @@ public:
     static std::shared_ptr<platform::crypt::KeyProvider>
     createContextFromCertificate(const platform::crypt::Certificate& certificate,
                                  uint32_t& keySpec);
+    // A context of the enhanced provider without a key container. This platform has no such
+    // provider (keys live in the folder stores, public-key work needs no context): null.
+    static std::shared_ptr<platform::crypt::KeyProvider> createEnhancedContext();
 };
 
 } // namespace component::signing
