@@ -7,6 +7,7 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DerWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Digest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DigestAlgorithms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EnvelopedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyProvider.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NameString.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenSslHandles.cpp
@@ -14,7 +15,6 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/RsaKey.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignedDataEncoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignedDataParser.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SignedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignerCheck.cpp
 )
 target_link_libraries(q2_platform PUBLIC OpenSSL::Crypto)
