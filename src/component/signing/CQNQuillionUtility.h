@@ -53,8 +53,8 @@ public:
     // The key-provider record of a certificate of the "MY" store; -1 when it has none, else 0.
     static int GetCSPDesc(const platform::crypt::Certificate& certificate,
                           platform::crypt::KeyProviderInfo& description);
-    // The key provider of a certificate of the "MY" store and its key specification; null when
-    // the certificate has no key there.
+    // The key provider of a certificate of the "MY" store and its key kind (AT_KEYEXCHANGE or
+    // AT_SIGNATURE); null when the certificate has no key there.
     static std::shared_ptr<platform::crypt::KeyProvider>
     createContextFromCertificate(const platform::crypt::Certificate& certificate,
                                  uint32_t& keySpec);
