@@ -2,6 +2,7 @@
 
 #include "com/IDispatch.h"
 #include "com/SafeArray.h"
+#include "com/VariantTypes.h"
 
 #include <cstring>
 #include <new>
@@ -13,27 +14,13 @@ bool isSupportedScalar(VARTYPE vt) {
     switch (vt) {
     case VT_EMPTY:
     case VT_NULL:
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_R8:
-    case VT_DATE:
-    case VT_BOOL:
     case VT_ERROR:
     case VT_BSTR:
     case VT_DISPATCH:
     case VT_UNKNOWN:
         return true;
     default:
-        return false;
+        return isNumericVariantType(vt);
     }
 }
 

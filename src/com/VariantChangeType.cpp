@@ -3,6 +3,7 @@
 #include "com/IDispatch.h"
 #include "com/OleDate.h"
 #include "com/SafeArray.h"
+#include "com/VariantTypes.h"
 
 #include <cfloat>
 #include <charconv>
@@ -12,28 +13,6 @@
 #include <string>
 
 namespace {
-
-bool isNumeric(VARTYPE vt) {
-    switch (vt) {
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_R8:
-    case VT_DATE:
-    case VT_BOOL:
-        return true;
-    default:
-        return false;
-    }
-}
 
 long double numberOf(const VARIANT& v) {
     switch (v.vt) {
@@ -344,7 +323,7 @@ HRESULT toText(const VARIANT& v, USHORT flags, VARIANT& out) {
         text = std::to_string(static_cast<unsigned long long>(numberOf(v)));
         break;
     default:
-        if (!isNumeric(v.vt)) {
+        if (!isNumericVariantType(v.vt)) {
             return DISP_E_TYPEMISMATCH;
         }
         text = std::to_string(static_cast<long long>(numberOf(v)));
@@ -486,7 +465,7 @@ HRESULT convert(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out) {
     default:
         break;
     }
-    if (!isNumeric(src.vt)) {
+    if (!isNumericVariantType(src.vt)) {
         return DISP_E_BADVARTYPE;
     }
     if (vt == VT_BSTR) {
@@ -499,7 +478,7 @@ HRESULT convert(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out) {
     if (vt == VT_NULL || vt == VT_ERROR || vt == VT_DISPATCH || vt == VT_UNKNOWN) {
         return DISP_E_TYPEMISMATCH;
     }
-    if (!isNumeric(vt)) {
+    if (!isNumericVariantType(vt)) {
         return DISP_E_BADVARTYPE;
     }
     return numberTo(numberOf(src), vt, out);
