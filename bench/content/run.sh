@@ -3,7 +3,8 @@
 #  1. loadFileWithPath + getHash (SHA-256) of a 512 MiB file vs openssl dgst -sha256 (<= 1.15x)
 #  2. toBASE64 vs base64 -w0 (<= 1.5x), and setBASE64 of the same text
 #  3. peak RSS of loading the file (/usr/bin/time -v) <= size + 64 MiB
-#  4. 100,000 contentString put + get with the default log vs LogLevel=LOG_NONE (<= 1.5x)
+#  4. 100,000 contentString put + get with the default log vs LogLevel=LOG_NONE (<= 1.5x),
+#     in process and from a qnscript script
 # Each figure is the best of three runs; the first run is printed beside it.
 # Usage: bench/content/run.sh [BUILD_DIR]   (default: build-bench, a Release build)
 set -euo pipefail
@@ -11,7 +12,7 @@ cd "$(dirname "$0")/../.."
 build=${1:-build-bench}
 if [ ! -x "$build/bin/content_bench" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLION_TESTS=OFF
-    cmake --build "$build" -j2 --target content_bench quillion2
+    cmake --build "$build" -j2 --target content_bench quillion2 qnscript
 fi
 build=$(cd "$build" && pwd)
 bench=$build/bin/content_bench
@@ -82,3 +83,13 @@ read -r logged _ <<< "$times"
 times=$(TMPDIR=$work/quiet best "$bench" strings 100000)
 read -r quiet _ <<< "$times"
 echo "100,000 contentString put+get: default log ${logged}s   LOG_NONE ${quiet}s   ratio $(ratio "$logged" "$quiet") (target <= 1.5)"
+
+# The same loop from a script through qnscript, as the issue's users run it.
+qnscript=$build/bin/qnscript
+if [ -x "$qnscript" ]; then
+    times=$(TMPDIR=$work/logged best "$qnscript" bench/content/strings.js 100000)
+    read -r logged _ <<< "$times"
+    times=$(TMPDIR=$work/quiet best "$qnscript" bench/content/strings.js 100000)
+    read -r quiet _ <<< "$times"
+    echo "the same from a qnscript script: default log ${logged}s   LOG_NONE ${quiet}s   ratio $(ratio "$logged" "$quiet") (target <= 1.5)"
+fi
