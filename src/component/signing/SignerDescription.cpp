@@ -40,7 +40,7 @@ ContentToSign chooseContent(const unsigned char* content, size_t size, bool from
                             std::vector<unsigned char>& suppliedDigest,
                             platform::crypt::SignerRequest& request) {
     if (fromHash) {
-        checkSuppliedDigest(size, request.digestOid);
+        // Its length was checked before the key was asked for (checkSuppliedDigest).
         suppliedDigest.assign(content, content + size);
         request.suppliedDigest = &suppliedDigest;
         return {};
