@@ -7,6 +7,7 @@
 #include "component/certificates/DistinguishedName.h"
 #include "component/certificates/XercesRegex.h"
 #include "component/module/SettingsTable.h"
+#include "stream/HexBin.h"
 
 namespace component::certificates {
 
@@ -47,14 +48,10 @@ std::vector<std::string> policyIdentifiers(const Certificate& certificate) {
     return out;
 }
 
+// Upper-case hexadecimal of bytes, most significant first.
 std::string upperHex(const std::vector<unsigned char>& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
+    return stream::HexBin::encode(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), true);
 }
 
 std::string attributeField(const std::string& attribute, const std::string& dn) {

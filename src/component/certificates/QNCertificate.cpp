@@ -15,6 +15,7 @@
 #include "component/module/ErrorReport.h"
 #include "component/module/HResultText.h"
 #include "component/module/ModuleLog.h"
+#include "stream/HexBin.h"
 #include "stream/exceptions/CryptException.h"
 
 namespace component::certificates {
@@ -72,14 +73,10 @@ HRESULT setDate(DATE* out, std::time_t t) {
     return S_OK;
 }
 
+// Upper-case hexadecimal of bytes, most significant first.
 std::string upperHex(const std::vector<unsigned char>& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
+    return stream::HexBin::encode(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), true);
 }
 
 // The raw value of an extension, empty (with a WARNING) when absent.
