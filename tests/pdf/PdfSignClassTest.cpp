@@ -28,9 +28,19 @@ protected:
         PdfTest::TearDown();
     }
 
-    HRESULT loadBase64(const std::string& bytes) {
-        com::BStr text(pdftest::utf16(PdfBase64::encode(bytes)));
+    HRESULT loadBase64(const std::string& bytes, const std::string& after = "") {
+        com::BStr text(pdftest::utf16(PdfBase64::encode(bytes) + after));
         return pdf->Set_Base64(text.get());
+    }
+    LONG pages() {
+        LONG n = -1;
+        EXPECT_EQ(pdf->CountPages(&n), S_OK);
+        return n;
+    }
+    bool loaded() {
+        com::BStr out;
+        EXPECT_EQ(pdf->GetAllBytes(out.out()), S_OK);
+        return out.get() != nullptr;
     }
 
     HRESULT createSign(const std::u16string& name, LONG add, LONG* index, LONG page = 1) {
@@ -85,7 +95,7 @@ TEST_F(PdfSignClass, WithoutDocument) {
     EXPECT_EQ(pdf->GetBytesToSign(0, out.out()), S_OK);
     EXPECT_EQ(out.get(), nullptr);
     com::BStr hex = com::BStr::fromBytes("AB");
-    EXPECT_EQ(pdf->InsertSign(hex.get(), 0), S_OK);
+    EXPECT_EQ(pdf->InsertSign(hex.get(), 0), S_FALSE); // nothing to write into
     LONG index = 7;
     EXPECT_EQ(createSign(u"x", 1, &index), S_FALSE);
     EXPECT_EQ(index, -1);
@@ -172,4 +182,52 @@ TEST_F(PdfSignClass, ErrorsReachTheCaller) {
     com::BStr exact = com::BStr::fromBytes(good);
     EXPECT_EQ(pdf->Set_Data(exact.get(), 1 << 30), S_OK);
     EXPECT_EQ(allBytes(), good);
+}
+
+// Loading replaces the document; a text that cannot be loaded leaves none.
+TEST_F(PdfSignClass, TrailingLineBreaksAreNoReasonToRefuse) {
+    EXPECT_EQ(loadBase64(pdftest::makeSimplePdf(1), "\r\n"), S_OK);
+    EXPECT_EQ(pages(), 1);
+    std::string wrapped = PdfBase64::encode(pdftest::makeSimplePdf(2));
+    for (size_t at = 76; at < wrapped.size(); at += 78) {
+        wrapped.insert(at, "\r\n");
+    }
+    com::BStr text(pdftest::utf16(wrapped + "\n"));
+    EXPECT_EQ(pdf->Set_Base64(text.get()), S_OK);
+    EXPECT_EQ(pages(), 2);
+}
+
+TEST_F(PdfSignClass, RefusedTextsUnloadThePreviousDocument) {
+    ASSERT_EQ(loadBase64(pdftest::makeSimplePdf(3)), S_OK);
+    com::BStr bad(u"JVBERi0xLjQ");
+    EXPECT_EQ(pdf->Set_Base64(bad.get()), S_FALSE);
+    EXPECT_FALSE(loaded());
+    LONG index = 0;
+    com::BStr name(u"x"), image(u""), font(u"");
+    EXPECT_EQ(
+        pdf->CreateSign(name.get(), image.get(), 1, 0, 0, 10, 10, font.get(), 10, 0, 1, &index),
+        S_FALSE);
+    EXPECT_EQ(index, -1);
+
+    ASSERT_EQ(loadBase64(pdftest::makeSimplePdf(3)), S_OK);
+    EXPECT_EQ(pdf->Set_Base64(nullptr), S_FALSE);
+    EXPECT_FALSE(loaded());
+
+    ASSERT_EQ(loadBase64(pdftest::makeSimplePdf(3)), S_OK);
+    com::BStr bytes = com::BStr::fromBytes(pdftest::makeSimplePdf(1));
+    EXPECT_EQ(pdf->Set_Data(bytes.get(), -1), S_FALSE);
+    EXPECT_FALSE(loaded());
+
+    ASSERT_EQ(loadBase64(pdftest::makeSimplePdf(3)), S_OK);
+    EXPECT_EQ(pdf->Set_Data(nullptr, 10), S_FALSE);
+    EXPECT_FALSE(loaded());
+}
+
+TEST_F(PdfSignClass, InsertSignWithoutPlaceholderIsRefused) {
+    ASSERT_EQ(loadBase64(pdftest::makeSimplePdf(3)), S_OK);
+    com::BStr hex = com::BStr::fromBytes("ABCD");
+    EXPECT_EQ(pdf->InsertSign(hex.get(), 0), S_FALSE); // loaded, no signature created
+    com::BStr bad(u"JVBE");
+    pdf->Set_Base64(bad.get());
+    EXPECT_EQ(pdf->InsertSign(hex.get(), 0), S_FALSE); // nothing loaded
 }

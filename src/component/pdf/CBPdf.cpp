@@ -89,10 +89,10 @@ bool CBPdf::Open(std::string&& bytes) {
         pdfError("CBPdf::Open()  :ERROR: Error abriendo desde puntero a fichero.");
         return false;
     }
-    return openSequence(Variant::Pointer);
+    return openSequence(Variant::Pointer, &bytes);
 }
 
-bool CBPdf::openSequence(Variant variant) {
+bool CBPdf::openSequence(Variant variant, std::string* giveBack) {
     trailerPosition_ = 0;
     raw_.Seek(0);
     raw_.ReadLine(header_);
@@ -104,6 +104,9 @@ bool CBPdf::openSequence(Variant variant) {
             variant == Variant::Pointer
                 ? "CBPdf::Open()  :ERROR: Error en la cabecera del pdf, desde puntero a fichero."
                 : "CBPdf::Open()  :ERROR: Error en la cabecera del pdf, al abrir desde puntero.");
+        if (giveBack != nullptr) {
+            *giveBack = std::move(raw_.GetMutableBuffer());
+        }
         raw_.Close();
         return false;
     }
@@ -113,7 +116,7 @@ bool CBPdf::openSequence(Variant variant) {
     open_ = true;
     try {
         std::string line;
-        raw_.SeekToLast();
+        raw_.SeekToLastContent();
         raw_.ReadLineBackward(line); // normally "%%EOF"
         raw_.ReadLineBackward(line);
         startXref_ = pdfAtol(line);
@@ -124,6 +127,9 @@ bool CBPdf::openSequence(Variant variant) {
         raw_.Seek(static_cast<uint32_t>(startXref_));
         GetXref();
     } catch (...) {
+        if (giveBack != nullptr) {
+            *giveBack = std::move(raw_.GetMutableBuffer());
+        }
         Close();
         throw;
     }
@@ -132,6 +138,8 @@ bool CBPdf::openSequence(Variant variant) {
 
 void CBPdf::Close() {
     pdfInfo("CBPdf::Close()  :: Liberando recursos CBPdf.");
+    objects_.clear();
+    fetchOrder_.clear();
     xref_.clear();
     raw_.Close();
     open_ = false;
@@ -261,6 +269,14 @@ std::unique_ptr<CBPdfObject> CBPdf::GetObject(CBPdfObject* parent) {
     std::unique_ptr<CBPdfObject> object;
     if (endsWithReferenceMark(token)) {
         object = std::make_unique<CBPdfReference>(parent, std::move(token));
+    } else if (token[0] == '(') {
+        // A string keeps the bytes it was read from (its token may differ from them).
+        const uint32_t tokenStart = raw_.TokenStart();
+        std::string_view source =
+            std::string_view(raw_.GetBuffer()).substr(tokenStart, raw_.Tell() - tokenStart);
+        object = source == token
+                     ? std::make_unique<CBPdfValue>(parent, std::move(token))
+                     : std::make_unique<CBPdfValue>(parent, std::move(token), std::string(source));
     } else {
         object = std::make_unique<CBPdfValue>(parent, std::move(token));
     }
@@ -308,7 +324,10 @@ std::unique_ptr<CBPdfObject> CBPdf::GetDictionary(CBPdfObject* parent) {
             std::string text;
             raw_.ReadRawArray(text);
             if (!text.empty()) {
-                value = std::make_unique<CBPdfValue>(dictionary.get(), std::move(text));
+                // The token leaves the brackets out; the value is written back with them.
+                std::string source = "[" + text + "]";
+                value = std::make_unique<CBPdfValue>(dictionary.get(), std::move(text),
+                                                     std::move(source));
                 value->SetPosition(position);
             } else {
                 value = GetObject(dictionary.get());
@@ -379,6 +398,51 @@ bool CBPdf::GotoReference(std::string_view reference) {
     raw_.ReadToken(ignored, true);
     raw_.ExpectToken("obj");
     return true;
+}
+
+CBPdfObject* CBPdf::Fetch(std::string_view reference, CBPdfObject* parent) {
+    int32_t number = 0;
+    int32_t generation = 0;
+    char type = 0;
+    if (scanTwoIntsChar(reference, number, generation, type) < 1) {
+        return nullptr;
+    }
+    if (CBPdfObject* known = Fetched(number)) {
+        return known;
+    }
+    if (!GotoReference(reference)) {
+        return nullptr;
+    }
+    std::unique_ptr<CBPdfObject> object = GetObject(parent);
+    object->SetObjectNumber(number);
+    CBPdfObject* kept = object.get();
+    objects_[number] = std::move(object);
+    fetchOrder_.push_back(number);
+    return kept;
+}
+
+CBPdfObject* CBPdf::Fetched(int32_t number) const {
+    auto it = objects_.find(number);
+    return it == objects_.end() ? nullptr : it->second.get();
+}
+
+void CBPdf::ForgetSince(size_t mark) {
+    for (size_t i = mark; i < fetchOrder_.size(); ++i) {
+        objects_.erase(fetchOrder_[i]);
+    }
+    if (mark < fetchOrder_.size()) {
+        fetchOrder_.resize(mark);
+    }
+}
+
+std::unique_ptr<CBPdfObject> CBPdf::Extract(int32_t number) {
+    auto it = objects_.find(number);
+    if (it == objects_.end()) {
+        return nullptr;
+    }
+    std::unique_ptr<CBPdfObject> object = std::move(it->second);
+    objects_.erase(it);
+    return object;
 }
 
 bool CBPdf::GetMem(unsigned char* destination, uint32_t offset, uint32_t count) {

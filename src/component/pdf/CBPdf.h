@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace component::pdf {
 
@@ -23,7 +24,8 @@ public:
     bool OpenBase64(std::string_view text);
     bool OpenBase64(std::u16string_view text);
     bool Open(const unsigned char* data, size_t size);
-    // The pointer-and-size variant taking the bytes over without a copy.
+    // The pointer-and-size variant taking the bytes over without a copy. When the document
+    // cannot be opened (false or an exception), its bytes are left in `bytes`.
     bool Open(std::string&& bytes);
     void Close();
     bool IsOpen() const;
@@ -34,6 +36,19 @@ public:
     std::unique_ptr<CBPdfArray> GetArray(CBPdfObject* parent);
     std::unique_ptr<CBPdfObject> GetDictionary(CBPdfObject* parent);
     bool GotoReference(std::string_view reference);
+    // The object a reference ("N G R") names, parsed once per loaded document and kept until
+    // the document is closed (an object named many times is never parsed again); parent
+    // becomes the parent of an object parsed now. Null when the object cannot be found.
+    CBPdfObject* Fetch(std::string_view reference, CBPdfObject* parent);
+    // The object of that number when it has been fetched, else null.
+    CBPdfObject* Fetched(int32_t number) const;
+    // How many fetches have parsed an object so far; with ForgetSince, a walk that reads
+    // objects only to skip them drops them again (with everything fetched through them).
+    size_t FetchMark() const noexcept { return fetchOrder_.size(); }
+    // Drops every object parsed since mark (a later Fetch parses them again).
+    void ForgetSince(size_t mark);
+    // Hands a fetched object over to the caller (a later Fetch parses it again).
+    std::unique_ptr<CBPdfObject> Extract(int32_t number);
     bool GetMem(unsigned char* destination, uint32_t offset, uint32_t count);
     bool SetMem(const unsigned char* source, uint32_t offset, uint32_t count);
     const std::string& GetPdf() const;
@@ -49,7 +64,8 @@ public:
 
 private:
     enum class Variant { Bytes, Base64, Pointer };
-    bool openSequence(Variant variant);
+    // giveBack, when given, receives the bytes of a document that fails to open.
+    bool openSequence(Variant variant, std::string* giveBack = nullptr);
     template <typename Text> bool openBase64Text(Text text);
     void readXrefSection();
     bool atTrailer(const std::string& line, uint32_t lineStart);
@@ -58,6 +74,8 @@ private:
     bool open_ = false;
     std::string header_;
     std::unordered_map<int32_t, int32_t> xref_;
+    std::unordered_map<int32_t, std::unique_ptr<CBPdfObject>> objects_;
+    std::vector<int32_t> fetchOrder_;
     int32_t startXref_ = 0;
     uint32_t trailerPosition_ = 0;
     int32_t maxObject_ = 0;

@@ -1,13 +1,14 @@
 #include "component/pdf/CBPdfReference.h"
 
+#include "component/pdf/PdfNumbers.h"
+
 namespace component::pdf {
 
 CBPdfReference::CBPdfReference(CBPdfObject* parent, std::string text)
     : CBPdfObject(parent), text_(std::move(text)) {}
 
-CBPdfObject* CBPdfReference::SetResolved(std::unique_ptr<CBPdfObject> object) {
-    resolved_ = std::move(object);
-    return resolved_.get();
+int32_t CBPdfReference::GetNumber() const {
+    return pdfAtol(text_);
 }
 
 } // namespace component::pdf

@@ -2,12 +2,10 @@
 
 #include "component/pdf/CBPdfObject.h"
 
-#include <memory>
-
 namespace component::pdf {
 
-// An indirect reference "N G R". It may own the object it was resolved to, so that a value
-// reached through it stays alive (and keeps its changes) as long as the reference does.
+// An indirect reference "N G R". The object it names is fetched through the reader, which
+// keeps one instance of every object it parsed.
 class CBPdfReference : public CBPdfObject {
 public:
     CBPdfReference(CBPdfObject* parent, std::string text);
@@ -18,14 +16,11 @@ public:
     void AppendTo(std::string& out) const override { out += text_; }
 
     const std::string& GetText() const noexcept { return text_; }
-
-    CBPdfObject* GetResolved() const noexcept { return resolved_.get(); }
-    CBPdfObject* SetResolved(std::unique_ptr<CBPdfObject> object);
-    std::unique_ptr<CBPdfObject> ReleaseResolved() noexcept { return std::move(resolved_); }
+    // The object number (the leading number of the text).
+    int32_t GetNumber() const;
 
 private:
     std::string text_;
-    std::unique_ptr<CBPdfObject> resolved_;
 };
 
 } // namespace component::pdf

@@ -4,6 +4,7 @@
 #include "component/pdf/PdfLog.h"
 #include "component/pdf/PdfNumbers.h"
 #include "component/pdf/PdfParseException.h"
+#include "component/pdf/PdfText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -135,6 +136,18 @@ void CBRawPdf::SeekToLast() noexcept {
     position_ = buffer_.empty() ? 0 : GetSize() - 1;
 }
 
+void CBRawPdf::SeekToLastContent() noexcept {
+    uint32_t p = GetSize();
+    while (p > 0) {
+        unsigned char c = at(p - 1);
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\f' && c != '\0') {
+            break;
+        }
+        --p;
+    }
+    position_ = p > 0 ? p - 1 : 0;
+}
+
 bool CBRawPdf::GetMem(unsigned char* destination, uint32_t offset, uint32_t count) const {
     if (static_cast<uint64_t>(offset) + count > buffer_.size()) {
         return false;
@@ -169,16 +182,20 @@ void CBRawPdf::skipWhitespace() noexcept {
 bool CBRawPdf::ReadToken(std::string& out, bool lookahead) {
     out.clear();
     skipWhitespace();
+    tokenStart_ = position_;
     if (position_ >= buffer_.size()) {
         return false;
     }
     if (lookahead && isDigit(at(position_))) {
+        const uint32_t start = position_;
         std::string t1;
         ReadToken(t1, false);
         uint32_t afterFirst = position_;
         std::string t2;
         std::string t3;
-        if (ReadToken(t2, false) && ReadToken(t3, false) && t3 == "R") {
+        bool reference = ReadToken(t2, false) && ReadToken(t3, false) && t3 == "R";
+        tokenStart_ = start;
+        if (reference) {
             out = t1 + " " + t2 + " R";
             return true;
         }
@@ -228,51 +245,41 @@ void CBRawPdf::readPlainToken(std::string& out) {
     }
 }
 
-void CBRawPdf::readLiteralString(std::string& out) {
+uint32_t CBRawPdf::literalStringEnd(uint32_t start) const {
     const uint32_t size = GetSize();
-    bool utf16 = false;
     int64_t depth = 0;
-    if (position_ + 2 < size && at(position_ + 1) == 0xFE && at(position_ + 2) == 0xFF) {
-        out += '(';
-        position_ += 3;
-        utf16 = true;
-    }
-    while (position_ < size) {
-        if (utf16) {
-            if (at(position_) == ')') {
-                out += ')';
-                ++position_;
-                return;
-            }
-            ++position_; // the high byte of the UTF-16 unit
-            if (position_ >= size) {
-                break;
-            }
-        }
-        unsigned char c = at(position_);
-        if (c == '\\' && !utf16) {
-            // An escape: the next byte is taken literally and never closes the string.
-            out += static_cast<char>(c);
-            ++position_;
-            if (position_ < size) {
-                out += static_cast<char>(at(position_));
-                ++position_;
-            }
-            continue;
-        }
-        out += static_cast<char>(c);
-        ++position_;
-        if (c == '(') {
+    for (uint32_t p = start; p < size; ++p) {
+        unsigned char c = at(p);
+        if (c == '\\') {
+            ++p; // an escaped byte never opens or closes the string
+        } else if (c == '(') {
             ++depth;
-        } else if (c == ')') {
-            --depth;
-            if (depth == 0) {
-                return;
-            }
+        } else if (c == ')' && --depth == 0) {
+            return p + 1;
         }
     }
     pdfError("Unterminated string.");
     throw PdfParseException();
+}
+
+void CBRawPdf::readLiteralString(std::string& out) {
+    // The string's extent follows the file's own rules (nesting and escapes) whatever it
+    // holds, so that UTF-16 text whose bytes happen to be parentheses cannot end it early.
+    const uint32_t start = position_;
+    const uint32_t end = literalStringEnd(start);
+    position_ = end;
+    if (end - start >= 4 && at(start + 1) == 0xFE && at(start + 2) == 0xFF) {
+        // UTF-16BE text: the token keeps the low byte of each unit after the byte order mark.
+        std::string bytes =
+            PdfText::unescapeLiteral(std::string_view(buffer_).substr(start + 1, end - start - 2));
+        out += '(';
+        for (size_t i = 3; i < bytes.size(); i += 2) {
+            out += bytes[i];
+        }
+        out += ')';
+        return;
+    }
+    out.append(buffer_, start, end - start);
 }
 
 void CBRawPdf::readHexString(std::string& out) {

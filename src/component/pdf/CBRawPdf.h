@@ -24,6 +24,8 @@ public:
     void Seek(uint32_t offset) noexcept { position_ = offset; }
     uint32_t Tell() const noexcept { return position_; }
     void SeekToLast() noexcept;
+    // The last byte that is not white space or NUL (blank lines after the end of a document).
+    void SeekToLastContent() noexcept;
     const std::string& GetBuffer() const noexcept { return buffer_; }
     std::string& GetMutableBuffer() noexcept { return buffer_; }
     uint32_t GetSize() const noexcept { return static_cast<uint32_t>(buffer_.size()); }
@@ -33,6 +35,8 @@ public:
     bool SetMem(const unsigned char* source, uint32_t offset, uint32_t count);
 
     bool ReadToken(std::string& out, bool lookahead);
+    // Where the token read last began (after the whitespace before it).
+    uint32_t TokenStart() const noexcept { return tokenStart_; }
     void ExpectToken(std::string_view text);
     bool ReadLine(std::string& out);
     void ExpectLine(std::string_view text);
@@ -48,6 +52,7 @@ private:
     void skipWhitespace() noexcept;
     void readPlainToken(std::string& out);
     void readLiteralString(std::string& out);
+    uint32_t literalStringEnd(uint32_t start) const;
     void readHexString(std::string& out);
     unsigned char at(uint32_t index) const noexcept {
         return static_cast<unsigned char>(buffer_[index]);
@@ -56,6 +61,7 @@ private:
 
     std::string buffer_;
     uint32_t position_ = 0;
+    uint32_t tokenStart_ = 0;
 };
 
 } // namespace component::pdf

@@ -8,6 +8,8 @@
 #include "component/pdf/PdfLog.h"
 #include "component/pdf/PdfNumbers.h"
 
+#include <unordered_set>
+
 namespace component::pdf {
 
 namespace {
@@ -17,10 +19,6 @@ constexpr int kMaxHops = 32;
 // Page tree levels beyond this are treated as a cycle.
 constexpr int kMaxTreeDepth = 256;
 
-int32_t referenceNumber(const std::string& text) {
-    return pdfAtol(text);
-}
-
 } // namespace
 
 CPdfSign::CPdfSign(PdfSettingsReader settings) : settings_(std::move(settings)) {}
@@ -29,16 +27,20 @@ CPdfSign::~CPdfSign() = default;
 
 void CPdfSign::resetDocument() {
     signatures_.clear();
-    fields_.clear();
     acroForm_ = nullptr;
     catalogDictionary_ = nullptr;
-    catalog_.reset();
+    catalog_ = nullptr;
     trailer_.reset();
     placeholderOffset_ = -1;
     placeholderLength_ = 0;
     for (auto& value : placeholderValues_) {
         value = nullptr;
     }
+}
+
+void CPdfSign::Unload() {
+    resetDocument();
+    reader_.Close();
 }
 
 bool CPdfSign::LoadPdfPtr(std::string_view bytes) {
@@ -77,10 +79,9 @@ void CPdfSign::LoadDicSigns() {
         return;
     }
     signatures_.clear();
-    fields_.clear();
     acroForm_ = nullptr;
     catalogDictionary_ = nullptr;
-    catalog_.reset();
+    catalog_ = nullptr;
     reader_.StartTrailer();
     trailer_ = reader_.GetObject(nullptr);
     if (trailer_->GetTypeName() != "Dictionary") {
@@ -93,17 +94,16 @@ void CPdfSign::LoadDicSigns() {
         return;
     }
     std::string rootText = root->ToString();
-    if (!reader_.GotoReference(rootText)) {
+    catalog_ = reader_.Fetch(rootText, nullptr);
+    if (catalog_ == nullptr) {
         pdfError("CPdfSign::LoadDicSigns()  :ERROR: La dirección del objeto /Root no fue "
                  "encontrada.");
         return;
     }
-    catalog_ = reader_.GetObject(nullptr);
-    catalog_->SetObjectNumber(referenceNumber(rootText));
     if (catalog_->GetTypeName() != "Dictionary") {
         return; // a catalog that is not a dictionary has no pages and no fields
     }
-    catalogDictionary_ = static_cast<CBPdfDictionary*>(catalog_.get());
+    catalogDictionary_ = static_cast<CBPdfDictionary*>(catalog_);
     CBPdfObject* acroForm = nullptr;
     if (!GetValueOfDictionary(catalogDictionary_, "/AcroForm", acroForm)) {
         return;
@@ -120,22 +120,23 @@ void CPdfSign::LoadDicSigns() {
     if (fields == nullptr) {
         return;
     }
+    // A field named twice in /Fields is one field.
+    std::unordered_set<int32_t> seen;
     size_t count = fields->GetSize();
     for (size_t i = 0; i < count; ++i) {
         CBPdfObject* element = fields->GetElement(i);
         if (element->GetTypeName() != "Reference") {
             continue;
         }
-        const std::string& text = static_cast<CBPdfReference*>(element)->GetText();
-        if (!reader_.GotoReference(text)) {
+        auto* reference = static_cast<CBPdfReference*>(element);
+        if (!seen.insert(reference->GetNumber()).second) {
             continue;
         }
-        std::unique_ptr<CBPdfObject> field = reader_.GetObject(nullptr);
-        field->SetObjectNumber(referenceNumber(text));
-        if (field->GetTypeName() != "Dictionary") {
+        CBPdfObject* field = reader_.Fetch(reference->GetText(), nullptr);
+        if (field == nullptr || field->GetTypeName() != "Dictionary") {
             continue;
         }
-        auto* fieldDictionary = static_cast<CBPdfDictionary*>(field.get());
+        auto* fieldDictionary = static_cast<CBPdfDictionary*>(field);
         CBPdfObject* type = fieldDictionary->Lookup("/FT");
         CBPdfObject* value = nullptr;
         if (type != nullptr && type->ToString() == "/Sig" &&
@@ -143,7 +144,6 @@ void CPdfSign::LoadDicSigns() {
             value->GetTypeName() == "Dictionary") {
             signatures_.push_back(static_cast<CBPdfDictionary*>(value));
         }
-        fields_.push_back(std::move(field));
     }
 }
 
@@ -161,19 +161,14 @@ bool CPdfSign::GetValueOfDictionary(CBPdfDictionary* dictionary, const std::stri
         out = value;
         return true;
     }
-    auto* reference = static_cast<CBPdfReference*>(value);
-    if (reference->GetResolved() != nullptr) {
-        out = reference->GetResolved();
-        return true;
-    }
-    if (!reader_.GotoReference(reference->GetText())) {
+    CBPdfObject* resolved =
+        reader_.Fetch(static_cast<CBPdfReference*>(value)->GetText(), dictionary);
+    if (resolved == nullptr) {
         pdfError("CPdfSign::GetValueOfDictionary() :ERROR: La dirección del objeto pdf no fue "
                  "encontrada.");
         return false;
     }
-    std::unique_ptr<CBPdfObject> resolved = reader_.GetObject(dictionary);
-    resolved->SetObjectNumber(referenceNumber(reference->GetText()));
-    out = reference->SetResolved(std::move(resolved));
+    out = resolved;
     return true;
 }
 
@@ -190,17 +185,12 @@ CBPdfObject* CPdfSign::resolve(CBPdfObject* object, CBPdfObject* parent, std::st
         pdfError(wrongKind);
         return nullptr;
     }
-    auto* reference = static_cast<CBPdfReference*>(object);
-    if (reference->GetResolved() == nullptr) {
-        if (!reader_.GotoReference(reference->GetText())) {
-            pdfError(notFound);
-            return nullptr;
-        }
-        std::unique_ptr<CBPdfObject> resolved = reader_.GetObject(parent);
-        resolved->SetObjectNumber(referenceNumber(reference->GetText()));
-        reference->SetResolved(std::move(resolved));
+    CBPdfObject* resolved = reader_.Fetch(static_cast<CBPdfReference*>(object)->GetText(), parent);
+    if (resolved == nullptr) {
+        pdfError(notFound);
+        return nullptr;
     }
-    return resolve(reference->GetResolved(), parent, wanted, notFound, wrongKind, hops + 1);
+    return resolve(resolved, parent, wanted, notFound, wrongKind, hops + 1);
 }
 
 CBPdfArray* CPdfSign::GetArray(CBPdfObject* object, CBPdfObject* parent) {
@@ -371,16 +361,11 @@ CBPdfDictionary* CPdfSign::recorreKids(CBPdfArray* kids, CBPdfObject*& rotation,
     size_t size = kids->GetSize();
     for (size_t i = 0; i < size; ++i) {
         CBPdfObject* element = kids->GetElement(i);
-        bool cached = element != nullptr && element->GetTypeName() == "Reference" &&
-                      static_cast<CBPdfReference*>(element)->GetResolved() != nullptr;
+        const size_t mark = reader_.FetchMark();
         CBPdfDictionary* kid = GetDictionary(element, node);
-        // A kid read only to be skipped is let go again, so that walking a large tree keeps
-        // a small working set.
-        auto forget = [&] {
-            if (!cached && element->GetTypeName() == "Reference") {
-                static_cast<CBPdfReference*>(element)->ReleaseResolved();
-            }
-        };
+        // A kid read only to be skipped is let go again (with what was read through it), so
+        // that walking a large tree keeps a small working set.
+        auto forget = [&] { reader_.ForgetSince(mark); };
         if (kid == nullptr) {
             pdfError("CPdfSign::RecorreKids()  :ERROR: No se encontro el objeto indicado por Kid.");
             return nullptr;

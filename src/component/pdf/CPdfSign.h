@@ -35,6 +35,8 @@ public:
     // Base64 text still in UTF-16, converted as SAFE_OLE2A converts it.
     bool LoadPdfPtrBase64(std::u16string_view text);
     void LoadDicSigns();
+    // Forgets the document (nothing is loaded afterwards).
+    void Unload();
     bool IsLoaded() const { return reader_.IsOpen(); }
     const std::string& GetPdf() const { return reader_.GetPdf(); }
 
@@ -98,19 +100,28 @@ private:
     int32_t reservedDigits();
     std::string fieldNameForNewSignature();
     std::vector<std::pair<uint32_t, unsigned char>> invalidationEdits();
+    // What CreateSignature needs to put the document back as it was when it fails.
+    struct Snapshot {
+        uint32_t size = 0;
+        std::vector<std::pair<uint32_t, unsigned char>> overwritten;
+        int64_t placeholderOffset = -1;
+        int64_t placeholderLength = 0;
+    };
+    // Builds the update into document (the whole updated file) and reopens it; on failure
+    // the bytes stay in the reader or in document.
     bool buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                      std::u16string_view imageBase64, bool useImage, const std::string& name,
                      const std::string& font, int32_t fontSize, int32_t angle,
-                     const std::vector<std::pair<uint32_t, unsigned char>>& edits);
-    void reloadUnchanged(int64_t placeholderOffset, int64_t placeholderLength);
+                     const std::vector<std::pair<uint32_t, unsigned char>>& edits,
+                     std::string& document);
+    void restoreDocument(const Snapshot& before, std::string& spare);
 
     PdfSettingsReader settings_;
     CBPdf reader_;
     std::unique_ptr<CBPdfObject> trailer_;
-    std::unique_ptr<CBPdfObject> catalog_;
+    CBPdfObject* catalog_ = nullptr;
     CBPdfDictionary* catalogDictionary_ = nullptr;
     CBPdfDictionary* acroForm_ = nullptr;
-    std::vector<std::unique_ptr<CBPdfObject>> fields_;
     std::vector<CBPdfDictionary*> signatures_;
     std::string imageBytes_;
     int64_t placeholderOffset_ = -1;

@@ -14,6 +14,7 @@
 #include "platform/picture/CPicture.h"
 #include "stream/StringUtil.h"
 
+#include <cctype>
 #include <ctime>
 #include <limits>
 
@@ -212,12 +213,13 @@ CBPdfDictionary* CPdfSign::AddAnnotInPage(CBPdfDictionary* page, int32_t annotat
         if (holder->GetTypeName() != "Reference") {
             break;
         }
-        auto* reference = static_cast<CBPdfReference*>(holder);
-        if (reference->GetResolved() == annots) {
-            array = reference->ReleaseResolved();
+        const int32_t number = static_cast<CBPdfReference*>(holder)->GetNumber();
+        CBPdfObject* target = reader_.Fetched(number);
+        if (target == annots) {
+            array = reader_.Extract(number);
             break;
         }
-        holder = reference->GetResolved();
+        holder = target;
     }
     if (!array) {
         return nullptr;
@@ -251,14 +253,24 @@ std::vector<std::pair<uint32_t, unsigned char>> CPdfSign::invalidationEdits() {
     return edits;
 }
 
-void CPdfSign::reloadUnchanged(int64_t placeholderOffset, int64_t placeholderLength) {
-    std::string bytes = reader_.TakePdf();
+void CPdfSign::restoreDocument(const Snapshot& before, std::string& spare) {
+    // The bytes are where the failed call left them: still in the reader, or (when the
+    // updated document could not be opened) in spare. Cutting the update off and putting the
+    // overwritten bytes back gives the document exactly as it was.
+    std::string bytes = reader_.IsOpen() ? reader_.TakePdf() : std::move(spare);
     resetDocument();
+    if (bytes.size() < before.size) {
+        return; // nothing left to restore (the document was lost before the failure)
+    }
+    bytes.resize(before.size);
+    for (const auto& [position, byte] : before.overwritten) {
+        bytes[position] = static_cast<char>(byte);
+    }
     if (reader_.Open(std::move(bytes))) {
         LoadDicSigns();
     }
-    placeholderOffset_ = placeholderOffset;
-    placeholderLength_ = placeholderLength;
+    placeholderOffset_ = before.placeholderOffset;
+    placeholderLength_ = before.placeholderLength;
 }
 
 bool CPdfSign::CreateSignature(int32_t page, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -282,24 +294,26 @@ bool CPdfSign::CreateSignature(int32_t page, int32_t x1, int32_t y1, int32_t x2,
     if (!add) {
         edits = invalidationEdits();
     }
-    const int64_t savedOffset = placeholderOffset_;
-    const int64_t savedLength = placeholderLength_;
+    Snapshot before{reader_.GetSize(), {}, placeholderOffset_, placeholderLength_};
+    const std::string& document = reader_.GetPdf();
+    for (const auto& edit : edits) {
+        before.overwritten.emplace_back(edit.first,
+                                        static_cast<unsigned char>(document[edit.first]));
+    }
+    std::string spare;
     bool built = false;
     try {
         built = buildUpdate(page, x1, y1, x2, y2, imageBase64, useImage, name, font, fontSize,
-                            angle, edits);
+                            angle, edits, spare);
     } catch (...) {
-        // The model may hold half-made changes: reread the unchanged document.
-        if (reader_.IsOpen()) {
-            try {
-                reloadUnchanged(savedOffset, savedLength);
-            } catch (...) {
-            }
+        try {
+            restoreDocument(before, spare);
+        } catch (...) {
         }
         throw;
     }
-    if (!built && reader_.IsOpen()) {
-        reloadUnchanged(savedOffset, savedLength);
+    if (!built) {
+        restoreDocument(before, spare);
     }
     return built;
 }
@@ -307,7 +321,8 @@ bool CPdfSign::CreateSignature(int32_t page, int32_t x1, int32_t y1, int32_t x2,
 bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                            std::u16string_view imageBase64, bool useImage, const std::string& name,
                            const std::string& font, int32_t fontSize, int32_t angle,
-                           const std::vector<std::pair<uint32_t, unsigned char>>& edits) {
+                           const std::vector<std::pair<uint32_t, unsigned char>>& edits,
+                           std::string& document) {
     const int64_t l0 = reader_.GetSize();
     const int32_t highest = reader_.GetMaxObjectNumber();
     if (highest > std::numeric_limits<int32_t>::max() - 8 || catalogDictionary_ == nullptr) {
@@ -315,6 +330,13 @@ bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int
     }
     const int32_t k = highest + 1;
     const int32_t sdNumber = useImage ? k + 4 : k + 3;
+    if (reservedDigits() > std::numeric_limits<int32_t>::max() - l0) {
+        // A placeholder that cannot fit in a document addressed with 32-bit offsets is never
+        // allocated.
+        pdfError("CPdfSign::CreateSignature()  :ERROR: El tamaño reservado para la firma no "
+                 "cabe en el documento.");
+        return false;
+    }
 
     pdfInfo("CPdfSign::CreateSignature()  :: Actualizando AcroForm");
     CBPdfObject* holder = AddFieldInAcroForm(k);
@@ -414,7 +436,7 @@ bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int
 
     const int64_t newOffset = placeholderOffset_;
     const int64_t newLength = placeholderLength_;
-    std::string document = reader_.TakePdf();
+    document = reader_.TakePdf();
     for (const auto& [position, byte] : edits) {
         document[position] = static_cast<char>(byte);
     }
@@ -451,6 +473,20 @@ CPdfSign::InsertResult CPdfSign::InsertSign(std::string_view signatureHex) {
     if (placeholderOffset_ < 0) {
         pdfError("CPdfSign::InsertSign()  :ERROR: No se ha creado ninguna firma en este PDF.");
         return InsertResult::Refused;
+    }
+    // Only hexadecimal digits, whole bytes, go into the placeholder: anything else would end
+    // the string early and write into the signature dictionary.
+    if (signatureHex.size() % 2 != 0) {
+        pdfError("CPdfSign::InsertSign()  :ERROR: La firma debe tener un número par de dígitos "
+                 "hexadecimales.");
+        return InsertResult::Refused;
+    }
+    for (char c : signatureHex) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) {
+            pdfError("CPdfSign::InsertSign()  :ERROR: La firma contiene caracteres que no son "
+                     "dígitos hexadecimales.");
+            return InsertResult::Refused;
+        }
     }
     if (!reader_.SetMem(reinterpret_cast<const unsigned char*>(signatureHex.data()),
                         static_cast<uint32_t>(placeholderOffset_ + 1),

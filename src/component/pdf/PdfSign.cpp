@@ -213,18 +213,24 @@ HRESULT PdfSign::CreateSign(BSTR nombre, BSTR imgB64, LONG pag, LONG x1, LONG y1
 
 HRESULT PdfSign::InsertSign(BSTR pVal, LONG num) {
     return guarded("InsertSign", [&]() -> HRESULT {
-        return engine_.InsertSign(bytesOf(pVal)) == CPdfSign::InsertResult::Refused ? S_FALSE
-                                                                                    : S_OK;
+        // Written, or refused (no document, no placeholder, a value that is not whole bytes
+        // of hexadecimal digits or does not fit); the engine logs why.
+        return engine_.InsertSign(bytesOf(pVal)) == CPdfSign::InsertResult::Written ? S_OK
+                                                                                    : S_FALSE;
     });
 }
 
 HRESULT PdfSign::Set_Data(BSTR newVal, LONG size) {
     pdfInfo("CPdfSign::Set_Data()  :: ============ Cargando Pdf, pasado en Binario  "
             "============ (Llamda no recomendada)");
-    if (newVal == nullptr || size < 0) {
-        return S_FALSE;
-    }
     try {
+        // Whatever happens next, the previous document is gone: a refused load never leaves
+        // it in place to be signed by mistake.
+        engine_.Unload();
+        if (newVal == nullptr || size < 0) {
+            pdfError("CPdfSign::Set_Data()  :ERROR: No se ha pasado un PDF valido.");
+            return S_FALSE;
+        }
         std::string_view bytes = bytesOf(newVal);
         // Never more than the string holds.
         bytes = bytes.substr(0, static_cast<size_t>(size));
@@ -246,8 +252,20 @@ HRESULT PdfSign::Set_Base64(BSTR newVal) {
         pdfInfo("CPdfSign::Set_Base64()  :: ============  Cargando Pdf, pasado en B64  "
                 "============");
         pdfInfo("CPdfSign::Set_Base64()  Se chequea si es un B64 valido");
+        // The previous document goes first, so that a refused text never leaves it loaded.
+        engine_.Unload();
         UINT length = newVal == nullptr ? 0 : SysStringLen(newVal);
-        if (newVal == nullptr || length < 4 || length % 4 != 0) {
+        // Line breaks and blanks (as encoders wrap and end their output) are not Base64
+        // characters and do not count.
+        size_t characters = 0;
+        for (UINT i = 0; i < length; ++i) {
+            char16_t c = newVal[i];
+            if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') {
+                ++characters;
+            }
+        }
+        if (newVal == nullptr || characters < 4 || characters % 4 != 0) {
+            pdfError("CPdfSign::Set_Base64()  :ERROR: El texto no es un B64 valido.");
             return S_FALSE;
         }
         pdfInfo("CPdfSign::Set_Base64()  Chequeado y válido");

@@ -126,4 +126,54 @@ std::string PdfText::escapeLiteral(std::string_view text) {
     return out;
 }
 
+std::string PdfText::unescapeLiteral(std::string_view content) {
+    std::string out;
+    out.reserve(content.size());
+    for (size_t i = 0; i < content.size(); ++i) {
+        char c = content[i];
+        if (c != '\\' || i + 1 == content.size()) {
+            out += c;
+            continue;
+        }
+        char e = content[++i];
+        switch (e) {
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 'f':
+            out += '\f';
+            break;
+        case '\r':
+            if (i + 1 < content.size() && content[i + 1] == '\n') {
+                ++i;
+            }
+            break;
+        case '\n':
+            break;
+        default:
+            if (e >= '0' && e <= '7') {
+                unsigned value = static_cast<unsigned>(e - '0');
+                for (int digits = 1; digits < 3 && i + 1 < content.size() &&
+                                     content[i + 1] >= '0' && content[i + 1] <= '7';
+                     ++digits) {
+                    value = value * 8 + static_cast<unsigned>(content[++i] - '0');
+                }
+                out += static_cast<char>(value & 0xFF);
+            } else {
+                out += e;
+            }
+        }
+    }
+    return out;
+}
+
 } // namespace component::pdf
