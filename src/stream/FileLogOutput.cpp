@@ -30,6 +30,18 @@ size_t cutAtCharacter(std::string_view line, size_t limit) {
     return cut;
 }
 
+// True when the file begins with the first header line every log of this component has.
+bool startsLikeLog(int fd) {
+    constexpr std::string_view kHeader = "#Software: ";
+    char start[kHeader.size()];
+    ssize_t got;
+    do {
+        got = ::pread(fd, start, sizeof start, 0);
+    } while (got < 0 && errno == EINTR);
+    return got == static_cast<ssize_t>(sizeof start) &&
+           std::string_view(start, sizeof start) == kHeader;
+}
+
 } // namespace
 
 FileLogOutput::FileLogOutput() : buffer_(kBufferSize) {}
@@ -40,11 +52,14 @@ FileLogOutput::~FileLogOutput() {
 
 void FileLogOutput::open(const std::string& path, int mode) {
     close();
+    if (path.find('\0') != std::string::npos) {
+        return; // the system would stop at the NUL and open another file
+    }
     int fd;
     do {
         // O_NONBLOCK keeps a FIFO planted at the path from blocking the open.
-        fd = ::open(path.c_str(),
-                    O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
+                    0600);
     } while (fd < 0 && errno == EINTR);
     FileDescriptor file(fd);
     if (!file.valid()) {
@@ -56,6 +71,9 @@ void FileLogOutput::open(const std::string& path, int mode) {
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
         info.st_nlink != 1) {
         return;
+    }
+    if (info.st_size > 0 && !startsLikeLog(file.get())) {
+        return; // an existing file that is not a log of ours is never emptied nor written
     }
     int flags = ::fcntl(file.get(), F_GETFL);
     if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {

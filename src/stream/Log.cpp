@@ -44,7 +44,17 @@ std::string moduleVersion(const std::string& modulePath) {
 
 } // namespace
 
-Log::Log() = default;
+Log::Log() {
+    setSizeLimit(kDefaultSizeLimit);
+}
+
+void Log::setSizeLimit(uint64_t bytes) {
+    holder_.setSizeLimit(bytes, [bytes] {
+        return LogTimestamp::now().text() + " " + std::string(levelTag(LOG_WARNING)) +
+               " Se ha alcanzado el tamaño máximo del log (LogMaxSize=" + std::to_string(bytes) +
+               "): no se escriben más líneas.";
+    });
+}
 
 Log::~Log() {
     close();

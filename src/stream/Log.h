@@ -36,6 +36,11 @@ public:
     // Pushes buffered lines to the target.
     void flush();
 
+    // Caps what one process writes to the log (bytes, lines with their line ends; 0 = no
+    // limit). When the next line would pass it, one WARNING line says so and nothing more is
+    // written until the log is opened again.
+    void setSizeLimit(uint64_t bytes);
+    static constexpr uint64_t kDefaultSizeLimit = 100ull * 1024 * 1024;
     uint32_t mask() const noexcept;
     void setMask(uint32_t mask) noexcept;
     bool enabled(uint32_t level) const noexcept { return (level & mask()) != 0; }

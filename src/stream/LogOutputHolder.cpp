@@ -1,6 +1,34 @@
 #include "stream/LogOutputHolder.h"
 
+#include <algorithm>
+
 namespace stream {
+
+namespace {
+// Every line goes out with a line end of at most two bytes.
+constexpr size_t kLineEnd = 2;
+} // namespace
+
+void LogOutputHolder::setSizeLimit(uint64_t bytes, std::function<std::string()> notice) {
+    std::lock_guard<std::mutex> guard(lock_);
+    sizeLimit_ = bytes;
+    notice_ = std::move(notice);
+}
+
+bool LogOutputHolder::admit(size_t length) {
+    if (full_) {
+        return false;
+    }
+    if (sizeLimit_ == 0 || written_ + length + kLineEnd <= sizeLimit_) {
+        written_ += length + kLineEnd;
+        return true;
+    }
+    full_ = true;
+    if (notice_) {
+        target_->write(notice_());
+    }
+    return false;
+}
 
 void LogOutputHolder::open(std::unique_ptr<LogOutput> target, const std::string& path, int mode) {
     std::lock_guard<std::mutex> guard(lock_);
@@ -8,6 +36,8 @@ void LogOutputHolder::open(std::unique_ptr<LogOutput> target, const std::string&
         target_->close();
     }
     opened_ = false;
+    written_ = 0;
+    full_ = false;
     target_ = std::move(target);
     if (target_) {
         target_->open(path, mode);
@@ -17,7 +47,7 @@ void LogOutputHolder::open(std::unique_ptr<LogOutput> target, const std::string&
 
 void LogOutputHolder::write(std::string_view line) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (opened_ && target_) {
+    if (opened_ && target_ && admit(std::min(line.size(), target_->lineLimit()))) {
         target_->write(line);
     }
 }
@@ -32,6 +62,9 @@ void LogOutputHolder::write(std::string_view head, std::string_view body) {
         // A few bytes beyond the limit let the target cut at a character boundary.
         size_t keep = limit > head.size() ? limit - head.size() + 4 : 4;
         body = body.substr(0, keep);
+    }
+    if (!admit(std::min(head.size() + body.size(), limit))) {
+        return;
     }
     std::string line;
     line.reserve(head.size() + body.size());
@@ -52,7 +85,7 @@ void LogOutputHolder::close(std::string_view last) {
     if (!opened_ || !target_) {
         return;
     }
-    if (!last.empty()) {
+    if (!last.empty() && !full_) {
         target_->write(last);
     }
     target_->close();

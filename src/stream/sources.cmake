@@ -20,6 +20,7 @@ target_sources(q2_stream PRIVATE
     HexBin.cpp
     Log.cpp
     LogLevel.cpp
+    LogSize.cpp
     LogOutputHolder.cpp
     LogTimestamp.cpp
     Properties.cpp

@@ -15,6 +15,7 @@
 #include "TestDir.h"
 #include "stream/FileLogOutput.h"
 #include "stream/LogLevel.h"
+#include "stream/LogSize.h"
 #include "stream/System.h"
 #include "stream/SystemMessage.h"
 #include "stream/exceptions/LogException.h"
@@ -255,6 +256,75 @@ TEST(Log, APlantedSymbolicLinkIsNotFollowed) {
     hard.log(LOG_ERROR, "must not reach the victim either");
     hard.close();
     EXPECT_EQ(TestDir::read(victim), "keep me");
+}
+
+TEST(Log, AFileThatIsNotALogIsNeverEmptied) {
+    TestDir dir;
+    // The file a mistaken LogPath names (as /etc/passwd would be for root): kept whole.
+    std::string victim = dir.file("passwd");
+    TestDir::write(victim, "root:x:0:0:root:/root:/bin/bash\n");
+    for (int mode : {1, 0}) {
+        Log log;
+        log.open(victim, kModule, LOG_ALL, mode);
+        log.log(LOG_ERROR, "must not be written");
+        log.close();
+        EXPECT_EQ(TestDir::read(victim), "root:x:0:0:root:/root:/bin/bash\n");
+    }
+    // An empty file and an old log of ours are still taken.
+    std::string empty = dir.file("empty.log");
+    TestDir::write(empty, "");
+    Log log;
+    log.open(empty, kModule, LOG_ALL);
+    log.log(LOG_ERROR, "into the empty file");
+    log.close();
+    EXPECT_NE(TestDir::read(empty).find("into the empty file"), std::string::npos);
+    log.open(empty, kModule, LOG_ALL);
+    log.log(LOG_ERROR, "into the old log");
+    log.close();
+    EXPECT_NE(TestDir::read(empty).find("into the old log"), std::string::npos);
+}
+
+TEST(Log, ASizeLimitEndsTheLogWithOneLine) {
+    TestDir dir;
+    std::string path = dir.file("QuillionCOM.log");
+    Log log;
+    log.setSizeLimit(4096);
+    log.open(path, kModule, LOG_ALL);
+    for (int i = 0; i < 1000; ++i) {
+        log.log(LOG_INFO, "line " + std::to_string(i) + std::string(40, '.'));
+    }
+    log.close();
+    std::string text = TestDir::read(path);
+    EXPECT_LE(text.size(), 4096u + 200u);
+    std::vector<std::string> lines = splitLines(text, "\r\n");
+    ASSERT_GE(lines.size(), 6u);
+    expectHeader(lines);
+    EXPECT_TRUE(matches(lines.back(), kStamp +
+                                          " WARNING: Se ha alcanzado el tamaño máximo del log "
+                                          "\\(LogMaxSize=4096\\): no se escriben más líneas\\."))
+        << lines.back();
+    EXPECT_TRUE(matches(lines[lines.size() - 2], kStamp + " INFO: line \\d+\\.+"));
+    // Opening again starts counting again; 0 is no limit.
+    log.setSizeLimit(0);
+    log.open(path, kModule, LOG_ALL);
+    for (int i = 0; i < 1000; ++i) {
+        log.log(LOG_INFO, "line " + std::to_string(i) + std::string(40, '.'));
+    }
+    log.close();
+    EXPECT_NE(TestDir::read(path).find("line 999"), std::string::npos);
+}
+
+TEST(Log, LogSizesAsThePropertiesFileGivesThem) {
+    EXPECT_EQ(parseLogSize("1048576"), 1048576u);
+    EXPECT_EQ(parseLogSize(" 10 M "), 10u << 20);
+    EXPECT_EQ(parseLogSize("2gb"), 2ull << 30);
+    EXPECT_EQ(parseLogSize("512K"), 512u << 10);
+    EXPECT_EQ(parseLogSize("0"), 0u);
+    EXPECT_EQ(parseLogSize("18446744073709551615"), UINT64_MAX);
+    for (const char* bad :
+         {"", "M", "-1", "12 apples", "18446744073709551616", "99999999999G", "1.5M", "0x10"}) {
+        EXPECT_FALSE(parseLogSize(bad).has_value()) << bad;
+    }
 }
 
 TEST(Log, UnwritableTargetsIgnoreWritesAndClosedLogsDropLines) {

@@ -1,14 +1,17 @@
 #include "component/module/Module.h"
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "com/ModuleLock.h"
 #include "component/module/ClassFactoryCache.h"
 #include "component/module/ClassTable.h"
 #include "component/module/ModuleLog.h"
+#include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
 #include "component/module/XmlLibraries.h"
+#include "stream/LogSize.h"
 #include "stream/Properties.h"
 #include "stream/System.h"
 
@@ -55,13 +58,18 @@ void Module::attach(const std::string& modulePath) noexcept {
     stream::Properties properties;
     try {
         properties.loadFile(tempPath + kPropertiesFileName);
-        std::string value = properties.getProperty("LogPath", "");
+        std::string value = properties.getProperty(kLogPath, "");
         if (!value.empty()) {
             logPath = value;
         }
-        value = properties.getProperty("LogLevel", "");
+        value = properties.getProperty(kLogLevel, "");
         if (!value.empty()) {
             mask = stream::parseLevel(value);
+        }
+        // A size that cannot be read keeps the default limit.
+        if (std::optional<uint64_t> size =
+                stream::parseLogSize(properties.getProperty(kLogMaxSize, ""))) {
+            stream::Log::instance().setSizeLimit(*size);
         }
     } catch (...) {
         // A missing or unreadable properties file leaves the defaults.
@@ -102,13 +110,21 @@ std::string Module::path() {
     return own.value;
 }
 
-void Module::lock() noexcept { com::lockModule(); }
+void Module::lock() noexcept {
+    com::lockModule();
+}
 
-void Module::unlock() noexcept { com::unlockModule(); }
+void Module::unlock() noexcept {
+    com::unlockModule();
+}
 
-LONG Module::lockCount() noexcept { return com::moduleLockCount().load(); }
+LONG Module::lockCount() noexcept {
+    return com::moduleLockCount().load();
+}
 
-HRESULT Module::canUnloadNow() noexcept { return lockCount() == 0 ? S_OK : S_FALSE; }
+HRESULT Module::canUnloadNow() noexcept {
+    return lockCount() == 0 ? S_OK : S_FALSE;
+}
 
 HRESULT Module::getClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     return ClassFactoryCache::instance().getClassObject(clsid, riid, ppv);
