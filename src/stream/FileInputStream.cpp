@@ -1,5 +1,6 @@
 #include "stream/FileInputStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -19,6 +20,10 @@ exceptions::FileStreamException readError(const std::string& path) {
 } // namespace
 
 FileInputStream::FileInputStream(const std::string& path) : path_(path) {
+    if (path.find('\0') != std::string::npos) {
+        // The system would stop at the NUL and read another file.
+        throw exceptions::FileStreamException::cannotRead(path);
+    }
     int fd;
     do {
         // O_NONBLOCK: a FIFO without a writer must not block the open.
@@ -60,6 +65,41 @@ size_t FileInputStream::read(unsigned char* buffer, size_t n) {
 int FileInputStream::read() {
     unsigned char byte = 0;
     return read(&byte, 1) == 1 ? byte : -1;
+}
+
+ByteBuffer FileInputStream::readToEnd(uint64_t limit, size_t spare) {
+    struct stat info {};
+    if (!fd_.valid() || ::fstat(fd_.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        throw readError(path_);
+    }
+    uint64_t expected = static_cast<uint64_t>(info.st_size);
+    if (expected > limit || expected > SIZE_MAX / 2) {
+        throw readError(path_);
+    }
+    ByteBuffer buffer;
+    buffer.reserveExact(static_cast<size_t>(expected) + spare);
+    buffer.prefault(static_cast<size_t>(expected));
+    size_t size = read(buffer.data(), static_cast<size_t>(expected));
+    if (size == expected) {
+        // The reported size may fall short of the content (a /proc file reports 0, a file may
+        // grow): one byte more tells, without growing the buffer when the size was right.
+        unsigned char probe = 0;
+        while (read(&probe, 1) == 1) {
+            if (size >= limit) {
+                throw readError(path_);
+            }
+            size_t grown = std::min<uint64_t>(size < 4096 ? 4096 : size, limit - size);
+            buffer.setSize(size);
+            buffer.reserveExact(size + grown + spare);
+            buffer.data()[size++] = probe;
+            size += read(buffer.data() + size, grown - 1);
+            if (size < buffer.capacity() - spare) {
+                break; // the end came before the room did
+            }
+        }
+    }
+    buffer.setSize(size);
+    return buffer;
 }
 
 void FileInputStream::seek(uint64_t position) {

@@ -17,6 +17,10 @@ exceptions::FileStreamException writeError(const std::string& path) {
 } // namespace
 
 FileOutputStream::FileOutputStream(const std::string& path) : path_(path) {
+    if (path.find('\0') != std::string::npos) {
+        // The system would stop at the NUL and write another file.
+        throw exceptions::FileStreamException::cannotWrite(path);
+    }
     int fd;
     do {
         // Without O_NONBLOCK a FIFO nobody reads would block the caller forever; with it

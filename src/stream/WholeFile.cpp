@@ -4,23 +4,12 @@
 
 #include "stream/FileInputStream.h"
 #include "stream/FileOutputStream.h"
-#include "stream/exceptions/FileStreamException.h"
 
 namespace stream {
 
 ByteBuffer readWholeFile(const std::string& path) {
     FileInputStream input(path);
-    uint64_t size = input.size();
-    if (size > std::numeric_limits<size_t>::max() / 2) {
-        throw exceptions::FileStreamException("Can't read file " + path);
-    }
-    ByteBuffer buffer;
-    buffer.reserveExact(static_cast<size_t>(size));
-    buffer.prefault(static_cast<size_t>(size));
-    size_t got = size > 0 ? input.read(buffer.data(), static_cast<size_t>(size)) : 0;
-    // A file that shrank while being read gives what was there; one that grew is cut at the
-    // size taken when it was opened.
-    buffer.setSize(got);
+    ByteBuffer buffer = input.readToEnd(std::numeric_limits<size_t>::max() / 2);
     input.close();
     return buffer;
 }

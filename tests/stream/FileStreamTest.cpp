@@ -103,3 +103,24 @@ TEST(FileStreams, WholeFileRoundTripsAndAllocatesExactly) {
     EXPECT_THROW(readWholeFile(dir.file("absent")), exceptions::FileStreamException);
     EXPECT_THROW(writeWholeFile(dir.file("x/y"), ByteBuffer()), exceptions::FileStreamException);
 }
+
+TEST(FileStreams, WholeFilesAreRegularFilesReadToTheirEnd) {
+    TestDir dir;
+    // A /proc file reports a size of 0; its content is still read whole.
+    ByteBuffer status = readWholeFile("/proc/self/status");
+    EXPECT_EQ(status.view().substr(0, 5), "Name:");
+    EXPECT_NE(status.view().find("\nPid:"), std::string_view::npos);
+    // A FIFO (nobody writing), a device and a directory are no file content.
+    std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(readWholeFile(fifo), exceptions::FileStreamException);
+    EXPECT_THROW(readWholeFile("/dev/zero"), exceptions::FileStreamException);
+    EXPECT_THROW(readWholeFile(dir.path()), exceptions::FileStreamException);
+    // A NUL would cut the path to another file: refused for reading and for writing.
+    TestDir::write(dir.file("a.txt"), "a");
+    EXPECT_THROW(readWholeFile(dir.file("a.txt") + std::string("\0.pdf", 5)),
+                 exceptions::FileStreamException);
+    EXPECT_THROW(writeWholeFile(dir.file("b.txt") + std::string("\0/../x", 7), ByteBuffer()),
+                 exceptions::FileStreamException);
+    EXPECT_NE(access(dir.file("b.txt").c_str(), F_OK), 0);
+}

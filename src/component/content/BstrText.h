@@ -14,4 +14,9 @@ inline std::string ansiOf(BSTR text) {
         std::u16string_view(text == nullptr ? u"" : text, SysStringLen(text)));
 }
 
+// The text of a BSTR that names a file, in the ANSI code page. A path with a NUL inside would
+// be cut there by the system (naming another file than the caller meant): it is refused with
+// the invalid-argument report, logged first.
+std::string pathOf(BSTR text);
+
 } // namespace component::content

@@ -211,16 +211,8 @@ template <class Slicer> void CContent::decodeBase64(Slicer&& sliceOf, size_t len
 
 stream::ByteBuffer CContent::readFile(const std::string& path) {
     stream::FileInputStream input(path);
-    uint64_t size = input.size();
-    if (size > kMaxSize) {
-        throw stream::exceptions::StreamException("File too large: " + path);
-    }
-    stream::ByteBuffer bytes;
     // One byte more so that reading the content as text needs no new storage.
-    bytes.reserve(static_cast<size_t>(size) + 1);
-    bytes.prefault(static_cast<size_t>(size));
-    size_t got = size > 0 ? input.read(bytes.data(), static_cast<size_t>(size)) : 0;
-    bytes.setSize(got);
+    stream::ByteBuffer bytes = input.readToEnd(kMaxSize, 1);
     input.close();
     return bytes;
 }

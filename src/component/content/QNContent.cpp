@@ -95,7 +95,7 @@ template <class Body> HRESULT QNContent::guarded(const char* method, Body&& body
 
 HRESULT QNContent::saveFile(BSTR pathAndFileName) {
     return guarded("saveFile", [&] {
-        content_.saveFile(ansiOf(pathAndFileName));
+        content_.saveFile(pathOf(pathAndFileName));
         return S_OK;
     });
 }
@@ -140,7 +140,7 @@ HRESULT QNContent::saveFileWithDialog(BSTR defaultName, BSTR* path) {
         }
         std::string chosen;
         try {
-            content_.saveFileWithDialog(ansiOf(defaultName), chosen);
+            content_.saveFileWithDialog(pathOf(defaultName), chosen);
         } catch (...) {
             if (!chosen.empty()) {
                 setResult(path, ansiResult(chosen));
@@ -239,7 +239,7 @@ HRESULT QNContent::setBASE64(BSTR base64) {
 
 HRESULT QNContent::loadFileWithPath(BSTR path) {
     return guarded("loadFileWithPath", [&] {
-        std::string file = ansiOf(path);
+        std::string file = pathOf(path);
         try {
             content_.loadFileWithPath(file);
         } catch (const stream::exceptions::StreamException& e) {
@@ -305,7 +305,7 @@ HRESULT QNContent::putContentStringEnc(BSTR newVal) {
 
 HRESULT QNContent::getFileSizeByPath(BSTR filePath, ULONG* size) {
     return guarded("getFileSizeByPath", [&] {
-        ULONG result = CContent::getFileSizeByPath(ansiOf(filePath));
+        ULONG result = CContent::getFileSizeByPath(pathOf(filePath));
         if (size != nullptr) {
             *size = result;
         }

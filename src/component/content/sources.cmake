@@ -1,4 +1,5 @@
 target_sources(q2_component PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/BstrText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CCollection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CContent.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNCryptoSystem.cpp
