@@ -5,8 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-total=${FUZZ_SECONDS:-60}
-targets=(pdf signeddata)
+total=${FUZZ_SECONDS:-100}
+targets=(pdf signeddata base64 properties store)
 per_target=$(( total / ${#targets[@]} ))
 
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -1,10 +1,12 @@
 // Loads arbitrary bytes as a PDF (as Set_Data does) and, when they load, builds a signature
-// on the first and the last page, reads the bytes to sign and fills the placeholder.
+// on the first and the last page, reads the bytes to sign and fills the placeholder. A
+// signature that cannot be built must leave the document byte for byte as it was.
 #include "component/pdf/CPdfSign.h"
 #include "component/pdf/PdfParseException.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -30,11 +32,26 @@ void exercise(CPdfSign& engine, std::string_view bytes) {
         engine.GetSignedBytes(i);
     }
     for (int32_t page : {1, pages}) {
-        if (engine.CreateSignature(page, 10, 10, 200, 80, u"", "Fuzz \\(x\\)", "Courier", 12,
-                                   page == 1 ? 0 : 90, page != 1)) {
-            engine.GetSignedBytes(engine.CountSigns() - 1);
-            engine.InsertSign(std::string(32, 'A'));
+        // A CreateSignature that fails leaves the document exactly as it was.
+        const std::string before = engine.GetPdf();
+        bool built = false;
+        try {
+            built = engine.CreateSignature(page, 10, 10, 200, 80, u"", "Fuzz \\(x\\)", "Courier",
+                                           12, page == 1 ? 0 : 90, page != 1);
+        } catch (...) {
+            if (engine.GetPdf() != before) {
+                std::abort();
+            }
+            throw;
         }
+        if (!built) {
+            if (engine.GetPdf() != before) {
+                std::abort();
+            }
+            continue;
+        }
+        engine.GetSignedBytes(engine.CountSigns() - 1);
+        engine.InsertSign(std::string(32, 'A'));
     }
 }
 
