@@ -8,7 +8,7 @@
 #include "component/module/ClassTable.h"
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingsTable.h"
-#include "component/module/XmlLibraries.h"
+#include "platform/xml/XmlLibraries.h"
 #include "stream/Properties.h"
 #include "stream/System.h"
 
@@ -84,7 +84,16 @@ void Module::attach(const std::string& modulePath) noexcept {
     } catch (...) {
     }
 
-    XmlLibraries::initialise();
+    switch (platform::xml::XmlLibraries::initialise()) {
+    case platform::xml::XmlLibraries::Outcome::Started:
+        break;
+    case platform::xml::XmlLibraries::Outcome::XmlLibraryFailure:
+        logError("XMLException");
+        break;
+    case platform::xml::XmlLibraries::Outcome::OtherFailure:
+        logError("Exception");
+        break;
+    }
 }
 
 void Module::detach() noexcept {
@@ -102,13 +111,21 @@ std::string Module::path() {
     return own.value;
 }
 
-void Module::lock() noexcept { com::lockModule(); }
+void Module::lock() noexcept {
+    com::lockModule();
+}
 
-void Module::unlock() noexcept { com::unlockModule(); }
+void Module::unlock() noexcept {
+    com::unlockModule();
+}
 
-LONG Module::lockCount() noexcept { return com::moduleLockCount().load(); }
+LONG Module::lockCount() noexcept {
+    return com::moduleLockCount().load();
+}
 
-HRESULT Module::canUnloadNow() noexcept { return lockCount() == 0 ? S_OK : S_FALSE; }
+HRESULT Module::canUnloadNow() noexcept {
+    return lockCount() == 0 ? S_OK : S_FALSE;
+}
 
 HRESULT Module::getClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     return ClassFactoryCache::instance().getClassObject(clsid, riid, ppv);
