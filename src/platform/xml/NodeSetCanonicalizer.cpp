@@ -10,6 +10,7 @@
 
 #include "platform/xml/EmptyDefaultNamespaceFilter.h"
 #include "platform/xml/NodeSetDocument.h"
+#include "platform/xml/XmlLibraries.h"
 
 namespace platform::xml {
 
@@ -151,6 +152,7 @@ bool listsDefault(const std::string& prefixes) {
 
 void NodeSetCanonicalizer::canonicalize(NodeSetDocument& document, const NodeSet& set,
                                         const Method& method, const OctetSink& sink) {
+    XmlLibraries::require();
     auto run = [&](const OctetSink& target) {
         if (set.listed()) {
             canonicalizeListed(document.document(), set, method, target);
