@@ -9,8 +9,8 @@
 
 #include "SigningTestSupport.h"
 #include "StoreTestSupport.h"
-#include "component/module/XmlLibraries.h"
 #include "platform/crypt/CryptErrors.h"
+#include "platform/xml/XmlLibraries.h"
 #include "stream/System.h"
 #include "stream/exceptions/StreamException.h"
 
@@ -36,7 +36,7 @@ template <class Thrower> SignFailure failureOf(SignOperation operation, Thrower&
 TEST(SignFailure, EachKindGetsItsLogLineDescriptionAndCode) {
     testpki::TempHome home;
     TestLog log(home);
-    component::module::XmlLibraries::initialise();
+    platform::xml::XmlLibraries::initialise();
 
     SignFailure crypt = failureOf(SignOperation::Sign, [] {
         platform::crypt::raiseCrypt(__FILE__, __LINE__, platform::crypt::errors::NTE_BAD_SIGNATURE);

@@ -10,7 +10,7 @@
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
-#include "component/module/XmlLibraries.h"
+#include "platform/xml/XmlLibraries.h"
 #include "stream/LogSize.h"
 #include "stream/Properties.h"
 #include "stream/System.h"
@@ -92,7 +92,16 @@ void Module::attach(const std::string& modulePath) noexcept {
     } catch (...) {
     }
 
-    XmlLibraries::initialise();
+    switch (platform::xml::XmlLibraries::initialise()) {
+    case platform::xml::XmlLibraries::Outcome::Started:
+        break;
+    case platform::xml::XmlLibraries::Outcome::XmlLibraryFailure:
+        logError("XMLException");
+        break;
+    case platform::xml::XmlLibraries::Outcome::OtherFailure:
+        logError("Exception");
+        break;
+    }
 }
 
 void Module::detach() noexcept {

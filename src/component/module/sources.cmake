@@ -10,11 +10,8 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Module.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServerRegistration.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsTable.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/XmlLibraries.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/XmlText.cpp
 )
-target_link_libraries(q2_component PUBLIC
-    XercesC::XercesC PkgConfig::XMLSEC ${XALAN_C_LIB} ${XALAN_MSG_LIB} ${CMAKE_DL_LIBS})
+target_link_libraries(q2_component PUBLIC ${CMAKE_DL_LIBS})
 
 # quillion2 is q2_component plus its entry points. Both belong to the component layer, which
 # q2_layer_link refuses within a layer, so the one link is made directly.

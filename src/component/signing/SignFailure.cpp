@@ -12,7 +12,7 @@
 #include "component/module/ErrorCodes.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
-#include "component/module/XmlText.h"
+#include "platform/xml/XmlText.h"
 #include "stream/System.h"
 #include "stream/exceptions/CryptException.h"
 
@@ -40,7 +40,7 @@ SignFailure classify(SignOperation operation) {
     } catch (const stream::exceptions::StreamException& e) {
         return logged(e.message() + " " + std::to_string(e.code()), e.message(), e.code());
     } catch (const XSECException& e) {
-        std::string message = module::xmlText(e.getMsg());
+        std::string message = platform::xml::toUtf8(e.getMsg());
         return logged("XSECException: " + message, message, module::QN_E_OPERATION);
     } catch (const XSECCryptoException& e) {
         std::string message = e.getMsg() != nullptr ? e.getMsg() : "";
@@ -56,16 +56,16 @@ SignFailure classify(SignOperation operation) {
         }
         return {"", code};
     } catch (const xercesc::XMLException& e) {
-        std::string message = module::xmlText(e.getMessage());
+        std::string message = platform::xml::toUtf8(e.getMessage());
         return logged("XMLException: " + message, message, module::QN_E_OPERATION);
     } catch (const xercesc::DOMException& e) {
-        std::string message = module::xmlText(e.getMessage());
+        std::string message = platform::xml::toUtf8(e.getMessage());
         return logged("DOMException: " + message, message, module::QN_E_OPERATION);
     } catch (const std::exception& e) {
         std::string prefix = sign ? "QNSignData::sign: Error: " : "Error: ";
         return logged(prefix + e.what(), e.what(), module::QN_E_FORMAT);
     } catch (const xercesc::SAXParseException& e) {
-        return {module::xmlText(e.getMessage()), module::QN_E_OPERATION};
+        return {platform::xml::toUtf8(e.getMessage()), module::QN_E_OPERATION};
     } catch (...) {
         return logged(method + ": Error desconocido.", "Error desconocido.",
                       module::QN_E_OPERATION);

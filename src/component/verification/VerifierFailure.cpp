@@ -11,7 +11,7 @@
 #include "component/module/ErrorCodes.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
-#include "component/module/XmlText.h"
+#include "platform/xml/XmlText.h"
 
 namespace component::verification {
 
@@ -44,7 +44,7 @@ HRESULT reportVerifierFailures(bool allKinds, const char* method, HRESULT (*body
             if (!allKinds) {
                 throw;
             }
-            return reportXml("XSECException: ", module::xmlText(e.getMsg()));
+            return reportXml("XSECException: ", platform::xml::toUtf8(e.getMsg()));
         } catch (const XSECCryptoException& e) {
             if (!allKinds) {
                 throw;
@@ -54,12 +54,12 @@ HRESULT reportVerifierFailures(bool allKinds, const char* method, HRESULT (*body
             if (!allKinds) {
                 throw;
             }
-            return reportXml("XMLException: ", module::xmlText(e.getMessage()));
+            return reportXml("XMLException: ", platform::xml::toUtf8(e.getMessage()));
         } catch (const xercesc::DOMException& e) {
             if (!allKinds) {
                 throw;
             }
-            return reportXml("DOMException: ", module::xmlText(e.getMessage()));
+            return reportXml("DOMException: ", platform::xml::toUtf8(e.getMessage()));
         } catch (...) {
             if (!allKinds) {
                 throw;

@@ -1,4 +1,4 @@
-#include "component/module/XmlLibraries.h"
+#include "platform/xml/XmlLibraries.h"
 
 #include <atomic>
 #include <mutex>
@@ -11,36 +11,46 @@
 #include <xsec/framework/XSECException.hpp>
 #include <xsec/utils/XSECPlatformUtils.hpp>
 
-#include "component/module/ModuleLog.h"
+#include "platform/xml/XmlFailure.h"
 
-namespace component::module {
+namespace platform::xml {
 
 namespace {
-std::once_flag initialiseOnce;
-std::atomic<bool> done{false};
+std::once_flag startOnce;
+std::atomic<XmlLibraries::Outcome> outcome{XmlLibraries::Outcome::OtherFailure};
+std::atomic<bool> started{false};
 } // namespace
 
-void XmlLibraries::initialise() noexcept {
-    std::call_once(initialiseOnce, [] {
+XmlLibraries::Outcome XmlLibraries::initialise() noexcept {
+    std::call_once(startOnce, [] {
         try {
             xercesc::XMLPlatformUtils::Initialize();
             xalanc::XPathEvaluator::initialize();
             xalanc::XalanTransformer::initialize();
             XSECPlatformUtils::Initialise();
+            // XSECPlatformUtils takes ownership of the provider.
             XSECPlatformUtils::SetCryptoProvider(new OpenSSLCryptoProvider());
-            done = true;
+            outcome = Outcome::Started;
+            started = true;
         } catch (const xercesc::XMLException&) {
-            logError("XMLException");
+            outcome = Outcome::XmlLibraryFailure;
         } catch (const XSECException&) {
-            logError("XMLException");
+            outcome = Outcome::XmlLibraryFailure;
         } catch (...) {
-            logError("Exception");
+            outcome = Outcome::OtherFailure;
         }
     });
+    return outcome;
 }
 
 bool XmlLibraries::initialised() noexcept {
-    return done;
+    return started;
 }
 
-} // namespace component::module
+void XmlLibraries::require() {
+    if (initialise() != Outcome::Started) {
+        raiseXmlFailure("The XML libraries could not be started");
+    }
+}
+
+} // namespace platform::xml
