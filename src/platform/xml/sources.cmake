@@ -2,6 +2,7 @@
 # writer, XPath over Xerces documents (Xalan-C), same-document node sets, their transforms and
 # canonicalisation (XML-Security-C's canonicaliser), and the reference digester.
 target_sources(q2_platform PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/DocumentScan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DomLookup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EmptyDefaultNamespaceFilter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EnvelopedSignatureTransform.cpp
@@ -11,6 +12,7 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/NodeSetDocument.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReferenceDigester.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SameDocumentReference.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StreamCanonicalizer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XPathEngine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XPathFilter2Transform.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XPathSelection.cpp
