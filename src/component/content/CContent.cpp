@@ -181,6 +181,19 @@ void CContent::setBASE64(std::u16string_view text) {
         text.size());
 }
 
+template <class Update, class Finish, class Assign>
+void CContent::setBASE64Steps(Update&& update, Finish&& finish, Assign&& assign) {
+    logTrace("Antes de update");
+    update();
+    logTrace("Antes de finish");
+    finish();
+    logTrace("Antes de attach");
+    logTrace("antes de asignacion");
+    assign();
+    logTrace("Antes de delete");
+    logTrace("Fin de setBASE64");
+}
+
 template <class Slicer> void CContent::decodeBase64(Slicer&& sliceOf, size_t length) {
     stream::Base64 decoder(stream::Base64::DECODE, 4096);
     stream::ByteBuffer fresh;
@@ -192,21 +205,62 @@ template <class Slicer> void CContent::decodeBase64(Slicer&& sliceOf, size_t len
         fresh.append(reinterpret_cast<const unsigned char*>(piece.data()), piece.size());
         piece.clear();
     };
-    logTrace("Antes de update");
-    for (size_t from = 0; from < length; from += kBase64Slice) {
-        size_t n = std::min(kBase64Slice, length - from);
-        sliceOf(from, n, slice);
-        decoder.update(reinterpret_cast<const unsigned char*>(slice.data()), n, piece);
-        keep();
+    setBASE64Steps(
+        [&] {
+            for (size_t from = 0; from < length; from += kBase64Slice) {
+                size_t n = std::min(kBase64Slice, length - from);
+                sliceOf(from, n, slice);
+                decoder.update(reinterpret_cast<const unsigned char*>(slice.data()), n, piece);
+                keep();
+            }
+        },
+        [&] {
+            decoder.finish(piece);
+            keep();
+        },
+        [&] { content_.takeOver(fresh); });
+}
+
+std::string_view CContent::toBASE64Bytes() const {
+    logTrace("CContent::toBASE64");
+    return content_.view();
+}
+
+void CContent::setBASE64Bytes(const std::vector<std::string_view>& pieces) {
+    logTrace("CContent::setBASE64");
+    if (module::logEnabled(stream::LOG_TRACE)) {
+        stream::Base64 encoder(stream::Base64::ENCODE, 4096);
+        std::string text;
+        for (std::string_view piece : pieces) {
+            encoder.update(reinterpret_cast<const unsigned char*>(piece.data()), piece.size(),
+                           text);
+        }
+        encoder.finish(text);
+        logTrace(text);
     }
-    logTrace("Antes de finish");
-    decoder.finish(piece);
-    keep();
-    logTrace("Antes de attach");
-    logTrace("antes de asignacion");
-    content_.takeOver(fresh);
-    logTrace("Antes de delete");
-    logTrace("Fin de setBASE64");
+    setBASE64Steps(
+        [&] {
+            size_t total = 0;
+            for (std::string_view piece : pieces) {
+                total += piece.size();
+            }
+            // Grown before anything is dropped, so that a failure leaves the content as it
+            // was; a large block grows where it lies instead of being copied.
+            content_.reserve(total);
+            content_.clear();
+            for (std::string_view piece : pieces) {
+                content_.append(piece);
+            }
+        },
+        [] {}, [] {});
+}
+
+void CContent::setBASE64Bytes(stream::ByteBuffer&& bytes) {
+    logTrace("CContent::setBASE64");
+    if (module::logEnabled(stream::LOG_TRACE)) {
+        logTrace(stream::Base64::encode(bytes.view()));
+    }
+    setBASE64Steps([] {}, [] {}, [&] { content_.takeOver(bytes); });
 }
 
 stream::ByteBuffer CContent::readFile(const std::string& path) {
