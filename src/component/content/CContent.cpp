@@ -1,6 +1,7 @@
 #include "component/content/CContent.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include "stream/Base64.h"
 #include "stream/FileInputStream.h"
 #include "stream/FileOutputStream.h"
+#include "stream/Log.h"
 #include "stream/RawCodecs.h"
 #include "stream/exceptions/StreamException.h"
 #include "stream/exceptions/Win32ErrorException.h"
@@ -41,6 +43,34 @@ constexpr char kNoCharset[] = "No se especificó un charset o encoding";
 constexpr size_t kDialogBuffer = 2600;
 // Base64 is produced in slices of this many input bytes (a multiple of 3).
 constexpr size_t kBase64Slice = 3 * 1024 * 1024;
+
+// How much of a TRACE text the log keeps at most: the target's line limit and the few bytes
+// beyond it that let it cut at a character boundary. Longer texts need not be made whole.
+size_t traceTextLength() {
+    size_t limit = stream::Log::instance().lineLimit();
+    return limit > SIZE_MAX - 8 ? SIZE_MAX : limit + 8;
+}
+
+// The Base64 text of the pieces, one after the other, or at least its first `characters`
+// characters: whole groups of three bytes give the characters they give in the whole text.
+std::string base64Text(const std::vector<std::string_view>& pieces, size_t characters) {
+    size_t wanted = characters / 4 * 3 + 3;
+    stream::Base64 encoder(stream::Base64::ENCODE, 4096);
+    std::string text;
+    bool whole = true;
+    for (std::string_view piece : pieces) {
+        if (piece.size() > wanted) {
+            piece = piece.substr(0, wanted);
+            whole = false;
+        }
+        encoder.update(reinterpret_cast<const unsigned char*>(piece.data()), piece.size(), text);
+        wanted -= piece.size();
+    }
+    if (whole) {
+        encoder.finish(text);
+    }
+    return text;
+}
 
 std::u16string upToFirstZero(std::u16string text) {
     size_t zero = text.find(u'\0');
@@ -166,7 +196,7 @@ void CContent::setBASE64(std::string_view text) {
 void CContent::setBASE64(std::u16string_view text) {
     logTrace("CContent::setBASE64");
     if (module::logEnabled(stream::LOG_TRACE)) {
-        logTrace(Charset::toAnsi(text));
+        logTrace(Charset::toAnsi(text.substr(0, traceTextLength())));
     }
     // Every character outside the Base64 alphabet is skipped, so a character above 0x7F,
     // whatever its ANSI bytes, decodes like any byte above 0x7F.
@@ -229,14 +259,7 @@ std::string_view CContent::toBASE64Bytes() const {
 void CContent::setBASE64Bytes(const std::vector<std::string_view>& pieces) {
     logTrace("CContent::setBASE64");
     if (module::logEnabled(stream::LOG_TRACE)) {
-        stream::Base64 encoder(stream::Base64::ENCODE, 4096);
-        std::string text;
-        for (std::string_view piece : pieces) {
-            encoder.update(reinterpret_cast<const unsigned char*>(piece.data()), piece.size(),
-                           text);
-        }
-        encoder.finish(text);
-        logTrace(text);
+        logTrace(base64Text(pieces, traceTextLength()));
     }
     setBASE64Steps(
         [&] {
@@ -258,7 +281,7 @@ void CContent::setBASE64Bytes(const std::vector<std::string_view>& pieces) {
 void CContent::setBASE64Bytes(stream::ByteBuffer&& bytes) {
     logTrace("CContent::setBASE64");
     if (module::logEnabled(stream::LOG_TRACE)) {
-        logTrace(stream::Base64::encode(bytes.view()));
+        logTrace(base64Text({bytes.view()}, traceTextLength()));
     }
     setBASE64Steps([] {}, [] {}, [&] { content_.takeOver(bytes); });
 }

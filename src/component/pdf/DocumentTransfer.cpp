@@ -98,6 +98,7 @@ HRESULT DocumentTransfer::signedDocument(com::ComPtr<IPdfSign> pdf, content::IQN
     std::string_view kept = signedRanges->buffer().view();
     stream::ByteBuffer assembled;
     assembled.reserve(kept.size() + value.size());
+    assembled.prefault(kept.size() + value.size());
     assembled.append(kept.substr(0, static_cast<size_t>(gapStart)));
     assembled.append(value);
     assembled.append(kept.substr(static_cast<size_t>(gapStart)));
