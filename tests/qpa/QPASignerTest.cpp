@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ForeignObjects.h"
 #include "PdfTestSupport.h"
 #include "QpaTestSupport.h"
 #include "SigningTestSupport.h"
@@ -443,6 +444,27 @@ TEST_F(QPASignerTest, SignerFailuresKeepCancellationAndPasswordAndOtherwiseTheir
     scriptAnswers(home, "password=secreto\n");
     out = sign(onePagePdf(), {.certificate = lockedCert});
     EXPECT_EQ(out.hr, S_OK) << out.description;
+}
+
+TEST_F(QPASignerTest, ContentOfAnotherImplementationTravelsAsBase64) {
+    // The document reaches the PdfSign and the signed ranges come back as Base64 text, but
+    // the signer reads only contents of its own.
+    std::string original = onePagePdf();
+    com::ComPtr<content::IQNContent> inner = newContent(original);
+    com::ComPtr<content::IQNContent> document = foreign<ForeignContent>(inner.get());
+    com::ComPtr<content::IQNContent> image = newContent("");
+    com::BStr font(u"Helvetica");
+    com::ComPtr<IDispatch> result;
+    EXPECT_EQ(
+        qpa()->sign(nullptr, 0, 0, 0, 0, 0, font.get(), 0, image.get(), document.get(),
+                    static_cast<component::certificates::IQNCertificate*>(signerCertificate.get()),
+                    1, 1, result.out()),
+        kCannotSign);
+    EXPECT_EQ(errorDescription(), "No se ha podido firmar el PDF.");
+    std::string ranges = bytesOf(inner.get());
+    EXPECT_EQ(ranges.compare(0, original.size(), original), 0);
+    EXPECT_GT(ranges.size(), original.size());
+    EXPECT_EQ(ranges.find("<0000"), std::string::npos) << "the placeholder is not signed";
 }
 
 TEST_F(QPASignerTest, SiblingsThatCannotBeCreatedAreReported) {

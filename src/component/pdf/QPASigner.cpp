@@ -234,7 +234,8 @@ com::ComPtr<signing::IQNSignData> newSigner(content::IQNCryptoSystem& system, bo
     if (hr == module::QN_E_WRONG_PASSWORD) {
         fail(kWrongPassword, module::QN_E_WRONG_PASSWORD);
     }
-    fail(description, module::QN_E_PDF_SIGN);
+    // A signer that said nothing (a content it cannot read) still leaves a reason.
+    fail(description.empty() ? kCannotSign : description, module::QN_E_PDF_SIGN);
 }
 
 bool padesSelected() {
