@@ -11,7 +11,7 @@ packages=(
   libcurl4-openssl-dev
   duktape-dev
   libxerces-c-dev libxalan-c-dev libxml-security-c-dev
-  xmlsec1 libxml2-utils qpdf poppler-utils
+  xmlsec1 libxml2-utils qpdf poppler-utils libnss3-tools
   time coreutils python3
 )
 

@@ -4,7 +4,10 @@
 # file into a QNContent and prints its Base64 and its SHA-256. Then, in a scratch
 # QUILLION_HOME, it creates a demonstration PKI with qncert, lists the signing
 # certificates through QNCryptoSystem.getCertificates, signs the file (detached CAdES) and
-# verifies the signature with QNVerifier and with openssl cms.
+# verifies the signature with QNVerifier and with openssl cms. Last, the PDF path: a sample
+# document signed in one call by QPASigner with a visible signature showing a JPEG picture,
+# written to disk, loaded again and each signature's status printed; pdfsig and
+# qpdf --check check the signed document.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -33,3 +36,19 @@ openssl x509 -inform DER -in "$(ls "$QUILLION_HOME"/stores/CurrentUser/ROOT/*.ce
     -out "$QUILLION_HOME/root.pem"
 openssl cms -verify -binary -inform DER -in "$QUILLION_HOME/signature.der" -content "$file" \
     -CAfile "$QUILLION_HOME/root.pem" -purpose any -out /dev/null
+
+# The PDF path: a sample document and a JPEG picture (drawn by pdftoppm), signed by
+# QPASigner with the demonstration signer, loaded again and each signature's status printed;
+# then pdfsig (trusting the demonstration root in an NSS database of its own) and
+# qpdf --check check the signed document.
+python3 examples/sample_pdf.py document build-main/sample.pdf
+python3 examples/sample_pdf.py picture "$QUILLION_HOME/picture.pdf"
+pdftoppm -jpeg -r 72 -singlefile "$QUILLION_HOME/picture.pdf" build-main/sample-picture
+build-main/bin/qnscript examples/pdf.js build-main/sample.pdf build-main/sample-picture.jpg \
+    build-main/sample-signed.pdf
+mkdir "$QUILLION_HOME/nss"
+certutil -N -d "sql:$QUILLION_HOME/nss" --empty-password
+certutil -A -d "sql:$QUILLION_HOME/nss" -n "Quillion2 Demo Root" -t "C,C,C" \
+    -i "$QUILLION_HOME/root.pem"
+pdfsig -nssdir "sql:$QUILLION_HOME/nss" build-main/sample-signed.pdf
+qpdf --check build-main/sample-signed.pdf

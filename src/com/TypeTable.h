@@ -22,7 +22,8 @@ namespace com {
 // The values are those of DISPATCH_METHOD / DISPATCH_PROPERTYGET / DISPATCH_PROPERTYPUT.
 enum class MemberKind : WORD { Method = 1, PropertyGet = 2, PropertyPut = 4 };
 
-inline constexpr UINT kMaxDispatchParams = 12;
+// The longest member, QPASigner.sign, takes thirteen arguments and gives a result.
+inline constexpr UINT kMaxDispatchParams = 14;
 
 struct ParamInfo {
     VARTYPE vt = VT_EMPTY; // VT_VARIANT for a VARIANT; VT_BYREF | x for an [in] pointer

@@ -135,4 +135,8 @@ bool Log::isOpen() const {
     return holder_.isOpen();
 }
 
+size_t Log::lineLimit() const {
+    return holder_.lineLimit();
+}
+
 } // namespace stream

@@ -45,6 +45,9 @@ public:
     void setMask(uint32_t mask) noexcept;
     bool enabled(uint32_t level) const noexcept { return (level & mask()) != 0; }
     bool isOpen() const;
+    // The longest message the target keeps of a line (a file cuts its lines; the console
+    // and a socket do not): a caller writing a very long text need not make more of it.
+    size_t lineLimit() const;
 
     Log();
     ~Log();

@@ -97,6 +97,11 @@ bool LogOutputHolder::isOpen() const {
     return opened_;
 }
 
+size_t LogOutputHolder::lineLimit() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return target_ ? target_->lineLimit() : static_cast<size_t>(-1);
+}
+
 void LogOutputHolder::discardTarget() {
     std::lock_guard<std::mutex> guard(lock_);
     if (opened_ && target_) {

@@ -32,6 +32,8 @@ public:
     // Writes last (when not empty) and closes the target, once.
     void close(std::string_view last = {});
     bool isOpen() const;
+    // The longest line the target keeps (no limit without a target).
+    size_t lineLimit() const;
     // Closes (without a last line) and frees the target.
     void discardTarget();
 

@@ -415,6 +415,25 @@ TEST(Log, LongLinesAreCutToTheLineBufferAtACharacterBoundary) {
     }
 }
 
+TEST(Log, LineLimitIsWhatTheTargetKeeps) {
+    TestDir dir;
+    Log log;
+    EXPECT_EQ(log.lineLimit(), static_cast<size_t>(-1)) << "no target yet";
+    log.open(dir.file("limit.log"), kModule, LOG_ALL);
+    EXPECT_EQ(log.lineLimit(), FileLogOutput::kLineLimit - 2);
+    // What the file keeps of a longer line is exactly that long.
+    log.log(LOG_INFO, std::string(3 * log.lineLimit(), 'b'));
+    log.close();
+    std::vector<std::string> lines = splitLines(TestDir::read(dir.file("limit.log")), "\r\n");
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[4].size(), log.lineLimit());
+    StdoutCapture capture(dir.file("stdout.txt"));
+    log.open("CON", kModule, LOG_ALL);
+    EXPECT_EQ(log.lineLimit(), static_cast<size_t>(-1));
+    log.close();
+    capture.finish();
+}
+
 TEST(Log, LinesFromSeveralThreadsNeverMix) {
     TestDir dir;
     std::string path = dir.file("threads.log");

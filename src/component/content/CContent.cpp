@@ -1,6 +1,7 @@
 #include "component/content/CContent.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include "stream/Base64.h"
 #include "stream/FileInputStream.h"
 #include "stream/FileOutputStream.h"
+#include "stream/Log.h"
 #include "stream/RawCodecs.h"
 #include "stream/exceptions/StreamException.h"
 #include "stream/exceptions/Win32ErrorException.h"
@@ -41,6 +43,34 @@ constexpr char kNoCharset[] = "No se especificó un charset o encoding";
 constexpr size_t kDialogBuffer = 2600;
 // Base64 is produced in slices of this many input bytes (a multiple of 3).
 constexpr size_t kBase64Slice = 3 * 1024 * 1024;
+
+// How much of a TRACE text the log keeps at most: the target's line limit and the few bytes
+// beyond it that let it cut at a character boundary. Longer texts need not be made whole.
+size_t traceTextLength() {
+    size_t limit = stream::Log::instance().lineLimit();
+    return limit > SIZE_MAX - 8 ? SIZE_MAX : limit + 8;
+}
+
+// The Base64 text of the pieces, one after the other, or at least its first `characters`
+// characters: whole groups of three bytes give the characters they give in the whole text.
+std::string base64Text(const std::vector<std::string_view>& pieces, size_t characters) {
+    size_t wanted = characters / 4 * 3 + 3;
+    stream::Base64 encoder(stream::Base64::ENCODE, 4096);
+    std::string text;
+    bool whole = true;
+    for (std::string_view piece : pieces) {
+        if (piece.size() > wanted) {
+            piece = piece.substr(0, wanted);
+            whole = false;
+        }
+        encoder.update(reinterpret_cast<const unsigned char*>(piece.data()), piece.size(), text);
+        wanted -= piece.size();
+    }
+    if (whole) {
+        encoder.finish(text);
+    }
+    return text;
+}
 
 std::u16string upToFirstZero(std::u16string text) {
     size_t zero = text.find(u'\0');
@@ -166,7 +196,7 @@ void CContent::setBASE64(std::string_view text) {
 void CContent::setBASE64(std::u16string_view text) {
     logTrace("CContent::setBASE64");
     if (module::logEnabled(stream::LOG_TRACE)) {
-        logTrace(Charset::toAnsi(text));
+        logTrace(Charset::toAnsi(text.substr(0, traceTextLength())));
     }
     // Every character outside the Base64 alphabet is skipped, so a character above 0x7F,
     // whatever its ANSI bytes, decodes like any byte above 0x7F.
@@ -181,6 +211,19 @@ void CContent::setBASE64(std::u16string_view text) {
         text.size());
 }
 
+template <class Update, class Finish, class Assign>
+void CContent::setBASE64Steps(Update&& update, Finish&& finish, Assign&& assign) {
+    logTrace("Antes de update");
+    update();
+    logTrace("Antes de finish");
+    finish();
+    logTrace("Antes de attach");
+    logTrace("antes de asignacion");
+    assign();
+    logTrace("Antes de delete");
+    logTrace("Fin de setBASE64");
+}
+
 template <class Slicer> void CContent::decodeBase64(Slicer&& sliceOf, size_t length) {
     stream::Base64 decoder(stream::Base64::DECODE, 4096);
     stream::ByteBuffer fresh;
@@ -192,21 +235,55 @@ template <class Slicer> void CContent::decodeBase64(Slicer&& sliceOf, size_t len
         fresh.append(reinterpret_cast<const unsigned char*>(piece.data()), piece.size());
         piece.clear();
     };
-    logTrace("Antes de update");
-    for (size_t from = 0; from < length; from += kBase64Slice) {
-        size_t n = std::min(kBase64Slice, length - from);
-        sliceOf(from, n, slice);
-        decoder.update(reinterpret_cast<const unsigned char*>(slice.data()), n, piece);
-        keep();
+    setBASE64Steps(
+        [&] {
+            for (size_t from = 0; from < length; from += kBase64Slice) {
+                size_t n = std::min(kBase64Slice, length - from);
+                sliceOf(from, n, slice);
+                decoder.update(reinterpret_cast<const unsigned char*>(slice.data()), n, piece);
+                keep();
+            }
+        },
+        [&] {
+            decoder.finish(piece);
+            keep();
+        },
+        [&] { content_.takeOver(fresh); });
+}
+
+std::string_view CContent::toBASE64Bytes() const {
+    logTrace("CContent::toBASE64");
+    return content_.view();
+}
+
+void CContent::setBASE64Bytes(const std::vector<std::string_view>& pieces) {
+    logTrace("CContent::setBASE64");
+    if (module::logEnabled(stream::LOG_TRACE)) {
+        logTrace(base64Text(pieces, traceTextLength()));
     }
-    logTrace("Antes de finish");
-    decoder.finish(piece);
-    keep();
-    logTrace("Antes de attach");
-    logTrace("antes de asignacion");
-    content_.takeOver(fresh);
-    logTrace("Antes de delete");
-    logTrace("Fin de setBASE64");
+    setBASE64Steps(
+        [&] {
+            size_t total = 0;
+            for (std::string_view piece : pieces) {
+                total += piece.size();
+            }
+            // Grown before anything is dropped, so that a failure leaves the content as it
+            // was; a large block grows where it lies instead of being copied.
+            content_.reserve(total);
+            content_.clear();
+            for (std::string_view piece : pieces) {
+                content_.append(piece);
+            }
+        },
+        [] {}, [] {});
+}
+
+void CContent::setBASE64Bytes(stream::ByteBuffer&& bytes) {
+    logTrace("CContent::setBASE64");
+    if (module::logEnabled(stream::LOG_TRACE)) {
+        logTrace(base64Text({bytes.view()}, traceTextLength()));
+    }
+    setBASE64Steps([] {}, [] {}, [&] { content_.takeOver(bytes); });
 }
 
 stream::ByteBuffer CContent::readFile(const std::string& path) {

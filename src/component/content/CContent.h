@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "stream/ByteBuffer.h"
 
@@ -49,6 +50,16 @@ public:
     // The same from UTF-16 text (the ANSI form is made only for the TRACE line).
     void setBASE64(std::u16string_view text);
 
+    // For the component's own objects, which would otherwise pass bytes to each other as
+    // Base64 text only to decode it again: the log lines and results of toBASE64 and
+    // setBASE64 with the bytes themselves in place of their text (which is made only for the
+    // TRACE line, when that level is on).
+    std::string_view toBASE64Bytes() const;
+    // The pieces, one after the other, replace the content; they must not lie in its own
+    // storage. The content's storage is grown in place rather than a second buffer made.
+    void setBASE64Bytes(const std::vector<std::string_view>& pieces);
+    void setBASE64Bytes(stream::ByteBuffer&& bytes);
+
     void saveFile(const std::string& path);
     void loadFileWithPath(const std::string& path);
     // Open dialog (title may be empty), then the chosen file replaces the content. Returns the
@@ -77,6 +88,10 @@ private:
     // Decodes length characters, handed out in slices by sliceOf(from, n, slice), into a
     // new buffer that then replaces the content.
     template <class Slicer> void decodeBase64(Slicer&& sliceOf, size_t length);
+    // The steps of setBASE64 with their TRACE lines: update makes the new bytes, finish ends
+    // that, assign puts them in the content's place.
+    template <class Update, class Finish, class Assign>
+    static void setBASE64Steps(Update&& update, Finish&& finish, Assign&& assign);
     std::string openDialog(const std::string& title);
 
     stream::ByteBuffer content_;

@@ -84,7 +84,8 @@ QNContent* QNContent::from(IUnknown* object) {
         content == nullptr) {
         return nullptr;
     }
-    QNContent* self = static_cast<QNContent*>(content);
+    // An IQNContent of another implementation is not one of ours.
+    QNContent* self = dynamic_cast<QNContent*>(content);
     content->Release();
     return self;
 }

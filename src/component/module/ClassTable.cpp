@@ -7,6 +7,7 @@
 #include "component/content/QNContent.h"
 #include "component/content/QNCryptoSystem.h"
 #include "component/pdf/PdfSign.h"
+#include "component/pdf/QPASigner.h"
 #include "component/signing/QNSignData.h"
 #include "component/verification/QNVerifier.h"
 #include "component/verification/QNVerifyStatus.h"
@@ -27,7 +28,7 @@ const std::array<ClassRow, kClassCount>& classTable() {
         {&kQNEnvelopedData, nullptr},
         {&kQNCryptoSystem, &com::ClassFactory<content::QNCryptoSystem>::make},
         {&kPdfSign, &com::ClassFactory<pdf::PdfSign>::make},
-        {&kQPASigner, nullptr},
+        {&kQPASigner, &com::ClassFactory<pdf::QPASigner>::make},
     }};
     return table;
 }

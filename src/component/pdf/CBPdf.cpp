@@ -52,7 +52,8 @@ bool CBPdf::Open(std::string_view bytes) {
     return openSequence(Variant::Bytes);
 }
 
-// Base64 text arrives narrow or as UTF-16 (straight from a BSTR); both open the same way.
+// Base64 text arrives narrow, as UTF-16 (straight from a BSTR) or already decoded; all open
+// the same way.
 template <typename Text> bool CBPdf::openBase64Text(Text text) {
     pdfInfo("CBPdf::OpenBase64()  :: Abriendo desde buffer en B64.");
     Close();
@@ -70,6 +71,10 @@ bool CBPdf::OpenBase64(std::string_view text) {
 
 bool CBPdf::OpenBase64(std::u16string_view text) {
     return openBase64Text(text);
+}
+
+bool CBPdf::OpenBase64(Base64Decoded decoded) {
+    return openBase64Text(decoded);
 }
 
 bool CBPdf::Open(const unsigned char* data, size_t size) {

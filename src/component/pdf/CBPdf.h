@@ -23,6 +23,7 @@ public:
     bool Open(std::string_view bytes);
     bool OpenBase64(std::string_view text);
     bool OpenBase64(std::u16string_view text);
+    bool OpenBase64(Base64Decoded decoded);
     bool Open(const unsigned char* data, size_t size);
     // The pointer-and-size variant taking the bytes over without a copy. When the document
     // cannot be opened (false or an exception), its bytes are left in `bytes`.

@@ -16,6 +16,9 @@ namespace {
 
 // Documents are addressed with 32-bit signed offsets.
 constexpr size_t kMaxDocument = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+// Room kept after a document opened from base64, so that appending an incremental update
+// does not copy the document.
+constexpr size_t kUpdateRoom = 64 * 1024;
 
 bool isTerminator(unsigned char c) {
     return c == '/' || c == '[' || c == ']' || c == ')' || c == '>';
@@ -103,8 +106,7 @@ bool CBRawPdf::OpenBase64(std::string_view text) {
     size_t announced = PdfBase64::estimatedSize(text);
     pdfLogLazy(stream::LOG_ERROR, [&] { return "CBRawPdf:: Tamaño= " + fmtInt(announced); });
     pdfError("CBRawPdf:: Se decodifica");
-    // Room for an incremental update, so that appending one does not copy the document.
-    std::string decoded = PdfBase64::decode(text, 64 * 1024);
+    std::string decoded = PdfBase64::decode(text, kUpdateRoom);
     pdfError("CBRawPdf:: Decodificado");
     // The document is exactly the decoded bytes, whatever line breaks the text carried.
     return Open(std::move(decoded));
@@ -122,9 +124,30 @@ bool CBRawPdf::OpenBase64(std::u16string_view text) {
     }
     pdfLogLazy(stream::LOG_ERROR, [&] { return "CBRawPdf:: Tamaño= " + fmtInt(announced); });
     pdfError("CBRawPdf:: Se decodifica");
-    std::string decoded = PdfBase64::decodeUtf16(text, 64 * 1024);
+    std::string decoded = PdfBase64::decodeUtf16(text, kUpdateRoom);
     pdfError("CBRawPdf:: Decodificado");
     return Open(std::move(decoded));
+}
+
+bool CBRawPdf::OpenBase64(Base64Decoded decoded) {
+    pdfError("CBRawPdf:: OpenBase64");
+    pdfError("CBRawPdf:: Se coge el tamaño");
+    // The text of these bytes announces exactly their number.
+    pdfLogLazy(stream::LOG_ERROR,
+               [&] { return "CBRawPdf:: Tamaño= " + fmtInt(decoded.bytes.size()); });
+    pdfError("CBRawPdf:: Se decodifica");
+    if (decoded.bytes.size() > kMaxDocument) {
+        // Refused as Open refuses a decoded text this long, without copying the bytes first.
+        pdfError("CBRawPdf:: Decodificado");
+        pdfError("CBRawPdf:: Open");
+        pdfError("CBRawPdf:: Se va a reservar espacio");
+        return false;
+    }
+    std::string copy;
+    copy.reserve(decoded.bytes.size() + kUpdateRoom);
+    copy.assign(decoded.bytes.data(), decoded.bytes.size());
+    pdfError("CBRawPdf:: Decodificado");
+    return Open(std::move(copy));
 }
 
 void CBRawPdf::Close() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "component/pdf/Base64Decoded.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +21,7 @@ public:
     bool OpenBase64(std::string_view text);
     // The same for base64 text still in UTF-16 (converted as SAFE_OLE2A converts it).
     bool OpenBase64(std::u16string_view text);
+    bool OpenBase64(Base64Decoded decoded);
     void Close();
 
     void Seek(uint32_t offset) noexcept { position_ = offset; }

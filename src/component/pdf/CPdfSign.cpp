@@ -53,7 +53,8 @@ bool CPdfSign::LoadPdfPtr(std::string_view bytes) {
     return true;
 }
 
-// Base64 text arrives narrow or as UTF-16 (straight from a BSTR); both load the same way.
+// Base64 text arrives narrow, as UTF-16 (straight from a BSTR) or already decoded; all load
+// the same way.
 template <typename Text> bool CPdfSign::loadBase64Text(Text text) {
     pdfInfo("CPdfSign::LoadPdfPtrBase64()  :: Entrando.");
     resetDocument();
@@ -70,6 +71,10 @@ bool CPdfSign::LoadPdfPtrBase64(std::string_view text) {
 
 bool CPdfSign::LoadPdfPtrBase64(std::u16string_view text) {
     return loadBase64Text(text);
+}
+
+bool CPdfSign::LoadPdfPtrBase64(Base64Decoded decoded) {
+    return loadBase64Text(decoded);
 }
 
 void CPdfSign::LoadDicSigns() {

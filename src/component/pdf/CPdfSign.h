@@ -34,6 +34,8 @@ public:
     bool LoadPdfPtrBase64(std::string_view text);
     // Base64 text still in UTF-16, converted as SAFE_OLE2A converts it.
     bool LoadPdfPtrBase64(std::u16string_view text);
+    // The bytes such a text decodes to, loaded as the text would be (same log lines).
+    bool LoadPdfPtrBase64(Base64Decoded decoded);
     void LoadDicSigns();
     // Forgets the document (nothing is loaded afterwards).
     void Unload();

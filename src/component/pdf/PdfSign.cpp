@@ -134,18 +134,15 @@ HRESULT PdfSign::GetAllBytes(BSTR* pVal) {
     });
 }
 
-HRESULT PdfSign::bytesToSign(LONG index, BSTR* pVal, bool base64, const char* method) {
+HRESULT PdfSign::signedRanges(LONG index, bool base64, const char* method,
+                              std::optional<std::vector<std::string_view>>& ranges) {
     std::string prefix = std::string("CPdfSign::") + method + "()  :ERROR: ";
-    if (pVal == nullptr) {
-        return E_POINTER;
-    }
-    *pVal = nullptr;
+    ranges.reset();
     if (!engine_.IsLoaded()) {
         pdfError(prefix + "No se ha cargado el PDF.");
         return S_OK;
     }
     int64_t size = engine_.GetSizeSignedBytes(index);
-    std::optional<std::vector<std::string_view>> ranges;
     if (size <= static_cast<int64_t>(engine_.GetPdf().size())) {
         ranges = engine_.GetSignedRanges(index);
     }
@@ -153,12 +150,27 @@ HRESULT PdfSign::bytesToSign(LONG index, BSTR* pVal, bool base64, const char* me
         pdfError(prefix + "Rango no valido.");
         return S_FALSE;
     }
+    if (base64) {
+        pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
+    }
+    return S_OK;
+}
+
+HRESULT PdfSign::bytesToSign(LONG index, BSTR* pVal, bool base64, const char* method) {
+    if (pVal == nullptr) {
+        return E_POINTER;
+    }
+    *pVal = nullptr;
+    std::optional<std::vector<std::string_view>> ranges;
+    HRESULT hr = signedRanges(index, base64, method, ranges);
+    if (hr != S_OK || !ranges) {
+        return hr;
+    }
     size_t total = 0;
     for (std::string_view range : *ranges) {
         total += range.size();
     }
     if (base64) {
-        pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
         total = PdfBase64::encodedSize(total);
     }
     if (total > UINT32_MAX) {
@@ -191,6 +203,14 @@ HRESULT PdfSign::GetBytesB64ToSign(LONG Index, BSTR* pVal) {
     return guarded("GetBytesB64ToSign", [&]() -> HRESULT {
         pdfInfo("CPdfSign::GetBytesB64ToSign()  :: Entrando.");
         return bytesToSign(Index, pVal, true, "GetBytesB64ToSign");
+    });
+}
+
+HRESULT PdfSign::GetBytesB64ToSign(LONG Index,
+                                   std::optional<std::vector<std::string_view>>& ranges) {
+    return guarded("GetBytesB64ToSign", [&]() -> HRESULT {
+        pdfInfo("CPdfSign::GetBytesB64ToSign()  :: Entrando.");
+        return signedRanges(Index, true, "GetBytesB64ToSign", ranges);
     });
 }
 
@@ -247,32 +267,43 @@ HRESULT PdfSign::Set_Data(BSTR newVal, LONG size) {
     }
 }
 
-HRESULT PdfSign::Set_Base64(BSTR newVal) {
+template <class Load> HRESULT PdfSign::loadBase64(size_t characters, Load&& load) {
     return guarded("Set_Base64", [&]() -> HRESULT {
         pdfInfo("CPdfSign::Set_Base64()  :: ============  Cargando Pdf, pasado en B64  "
                 "============");
         pdfInfo("CPdfSign::Set_Base64()  Se chequea si es un B64 valido");
         // The previous document goes first, so that a refused text never leaves it loaded.
         engine_.Unload();
-        UINT length = newVal == nullptr ? 0 : SysStringLen(newVal);
-        // Line breaks and blanks (as encoders wrap and end their output) are not Base64
-        // characters and do not count.
-        size_t characters = 0;
-        for (UINT i = 0; i < length; ++i) {
-            char16_t c = newVal[i];
-            if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') {
-                ++characters;
-            }
-        }
-        if (newVal == nullptr || characters < 4 || characters % 4 != 0) {
+        if (characters < 4 || characters % 4 != 0) {
             pdfError("CPdfSign::Set_Base64()  :ERROR: El texto no es un B64 valido.");
             return S_FALSE;
         }
         pdfInfo("CPdfSign::Set_Base64()  Chequeado y válido");
         // SAFE_OLE2A and the decoding run together, slice by slice, over the text.
         pdfInfo("CPdfSign::SAFE_OLE2A()  :: Entrando");
-        return engine_.LoadPdfPtrBase64(std::u16string_view(newVal, length)) ? S_OK : S_FALSE;
+        return load() ? S_OK : S_FALSE;
     });
+}
+
+HRESULT PdfSign::Set_Base64(BSTR newVal) {
+    UINT length = newVal == nullptr ? 0 : SysStringLen(newVal);
+    // Line breaks and blanks (as encoders wrap and end their output) are not Base64
+    // characters and do not count.
+    size_t characters = 0;
+    for (UINT i = 0; i < length; ++i) {
+        char16_t c = newVal[i];
+        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n') {
+            ++characters;
+        }
+    }
+    return loadBase64(
+        characters, [&] { return engine_.LoadPdfPtrBase64(std::u16string_view(newVal, length)); });
+}
+
+HRESULT PdfSign::Set_Base64(Base64Decoded decoded) {
+    // The text of these bytes is whole groups of four characters, none when they are none.
+    size_t characters = PdfBase64::encodedSize(decoded.bytes.size());
+    return loadBase64(characters, [&] { return engine_.LoadPdfPtrBase64(decoded); });
 }
 
 HRESULT PdfSign::GetAllB64Bytes(BSTR* pVal) {
@@ -282,13 +313,26 @@ HRESULT PdfSign::GetAllB64Bytes(BSTR* pVal) {
             return E_POINTER;
         }
         *pVal = nullptr;
-        if (!engine_.IsLoaded()) {
-            pdfError("CPdfSign::GetAllB64Bytes()  :ERROR: No se ha cargado el PDF.");
-            return S_OK;
-        }
-        pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
-        return giveBase64(pVal, engine_.GetPdf());
+        std::optional<std::string_view> document = wholeDocument();
+        return document ? giveBase64(pVal, *document) : S_OK;
     });
+}
+
+HRESULT PdfSign::GetAllB64Bytes(std::optional<std::string_view>& document) {
+    return guarded("GetAllB64Bytes", [&]() -> HRESULT {
+        pdfInfo("CPdfSign::GetAllB64Bytes()  :: Entrando.");
+        document = wholeDocument();
+        return S_OK;
+    });
+}
+
+std::optional<std::string_view> PdfSign::wholeDocument() {
+    if (!engine_.IsLoaded()) {
+        pdfError("CPdfSign::GetAllB64Bytes()  :ERROR: No se ha cargado el PDF.");
+        return std::nullopt;
+    }
+    pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
+    return std::string_view(engine_.GetPdf());
 }
 
 HRESULT PdfSign::CountPages(LONG* pVal) {

@@ -4,8 +4,10 @@
 #include "component/pdf/CPdfSign.h"
 #include "component/pdf/IPdfSign.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace component::pdf {
 
@@ -33,6 +35,17 @@ public:
     HRESULT GetMaxSign(LONG* pVal) override;
     HRESULT GetSignHex(LONG Index, BSTR* pVal) override;
 
+    // For the component's own objects, which would otherwise pass the document to each other
+    // as Base64 text only to decode it again: the same work, log lines and results as the
+    // members of the same names, with the bytes themselves in place of their Base64 text.
+    HRESULT Set_Base64(Base64Decoded decoded);
+    // The signed ranges in place of their Base64 text (views into the document, valid until
+    // it changes); none without a document.
+    HRESULT GetBytesB64ToSign(LONG Index, std::optional<std::vector<std::string_view>>& ranges);
+    // The whole document in place of its Base64 text (a view, valid until it changes); none
+    // without a document.
+    HRESULT GetAllB64Bytes(std::optional<std::string_view>& document);
+
     // The conversions of the class.
     static std::string SAFE_OLE2A(BSTR text);
     static std::string Fmt_PdfText(std::string_view text);
@@ -46,6 +59,11 @@ private:
 
     template <class Body> HRESULT guarded(const char* method, Body&& body) noexcept;
     HRESULT bytesToSign(LONG index, BSTR* pVal, bool base64, const char* method);
+    HRESULT signedRanges(LONG index, bool base64, const char* method,
+                         std::optional<std::vector<std::string_view>>& ranges);
+    // characters: the number of Base64 characters of the text to load.
+    template <class Load> HRESULT loadBase64(size_t characters, Load&& load);
+    std::optional<std::string_view> wholeDocument();
 
     CPdfSign engine_;
 };

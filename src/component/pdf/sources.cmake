@@ -12,6 +12,8 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CPdfSign.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CPdfSignAppearance.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CPdfSignUpdate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DocumentText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DocumentTransfer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfBase64.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfEncryptedException.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfNumbers.cpp
@@ -19,4 +21,6 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PdfSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfSign.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PdfText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/QPASigner.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SignatureValue.cpp
 )
