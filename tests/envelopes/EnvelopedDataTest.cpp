@@ -240,6 +240,31 @@ TEST_F(EnvelopedDataTest, TheKeyPasswordDecidesAndACancelledPromptIsReported) {
     EXPECT_TRUE(contains(log_.text(), "ERROR: CryptoAPI: Win32 error. Code: 13 "));
 }
 
+TEST_F(EnvelopedDataTest, AContentCipherTheProvidersLackIsReportedNotSkipped) {
+    keep("one", people_.one);
+    inStore(people_.one);
+    put("plain.bin", "rc2");
+    std::string log;
+    ASSERT_EQ(testpki::run("openssl cms -encrypt -binary -outform DER -rc2 -provider legacy "
+                           "-provider default -in " +
+                               path("plain.bin") + " -out " + path("rc2.der") + " " +
+                               path("one.pem"),
+                           &log),
+              0)
+        << log;
+    const std::string message = testpki::readFile(path("rc2.der"));
+    for (bool cms : {true, false}) {
+        Outcome opened = decrypt(*enveloper(cms), message);
+        if (opened.hr == S_OK) {
+            EXPECT_EQ(opened.bytes, "rc2"); // this process has the legacy provider
+            continue;
+        }
+        EXPECT_EQ(opened.code(), QN_E_ENVELOPE) << opened.description;
+        EXPECT_TRUE(contains(opened.description, "Invalid algorithm specified."))
+            << opened.description;
+    }
+}
+
 TEST_F(EnvelopedDataTest, EachEncryptionStepFailsWithItsOwnLine) {
     auto one = loose(people_.one);
     auto ec = loose(people_.ec);

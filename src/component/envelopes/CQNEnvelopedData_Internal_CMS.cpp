@@ -64,10 +64,10 @@ CQNEnvelopedData_Internal_CMS::openKeyTransport(EnvelopedDataDecoder& decoder, s
         module::logInfo("Message decrypted");
         return content;
     } catch (const CryptException& e) {
-        if (isUserAnswer(e.errorCode())) {
+        module::logError("Decrypt fail: " + std::to_string(e.errorCode()));
+        if (endsTheWalk(e.errorCode())) {
             throw;
         }
-        module::logError("Decrypt fail: " + std::to_string(e.errorCode()));
         return std::nullopt;
     }
 }

@@ -22,9 +22,10 @@ recipientKeyProvider(const platform::crypt::Certificate& certificate) {
     return CQNQuillionUtility::createContextFromCertificate(certificate, keySpec);
 }
 
-bool isUserAnswer(uint32_t code) {
+bool endsTheWalk(uint32_t code) {
     return code == platform::crypt::errors::ERROR_INVALID_DATA ||
-           code == platform::crypt::errors::ERROR_CANCELLED;
+           code == platform::crypt::errors::ERROR_CANCELLED ||
+           code == platform::crypt::errors::NTE_BAD_ALGID;
 }
 
 stream::ByteBuffer openWithCertificate(platform::crypt::EnvelopedDataDecoder& decoder, size_t index,

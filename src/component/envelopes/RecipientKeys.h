@@ -21,10 +21,11 @@ recipientKeyProvider(const platform::crypt::Certificate& certificate);
 // The code logged and raised when a found certificate gives no key provider.
 inline constexpr uint32_t kNoKeyProvider = platform::crypt::errors::NTE_BAD_KEYSET;
 
-// Whether a failure to load a private key is the user's answer to its prompt (a wrong
-// password, 13, or a cancelled prompt, 1223), which ends the opening of an envelope instead
-// of moving on to the next recipient.
-bool isUserAnswer(uint32_t code);
+// Whether a failure to open a recipient ends the opening of the envelope instead of moving on
+// to the next recipient: the user's answer to the key prompt (a wrong password, 13, or a
+// cancelled prompt, 1223), or a content algorithm the OpenSSL providers do not offer
+// (NTE_BAD_ALGID), which no other recipient would change.
+bool endsTheWalk(uint32_t code);
 
 // Opens recipient `index` of the decoder (its encrypted key `keyIndex`) with the private key of
 // a certificate found in the "MY" store, with the log lines of the envelopers: a certificate
