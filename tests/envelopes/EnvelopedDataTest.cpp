@@ -283,8 +283,9 @@ TEST_F(EnvelopedDataTest, EachEncryptionStepFailsWithItsOwnLine) {
         EXPECT_TRUE(contains(agreement.description, source + (cms ? "222)" : "522)")))
             << agreement.description;
         // No recipients at all, an empty list, or a list that is not one.
+        auto empty = recipients({});
         for (envelopes::QNRecipients* list :
-             {static_cast<envelopes::QNRecipients*>(nullptr), recipients({}).get()}) {
+             {static_cast<envelopes::QNRecipients*>(nullptr), empty.get()}) {
             Outcome none = encrypt(*enveloper(cms), "x", list);
             EXPECT_EQ(none.code(), QN_E_ENCRYPT_SETUP);
             EXPECT_EQ(none.description, "No se han especificado destinatarios");

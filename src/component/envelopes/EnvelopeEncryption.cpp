@@ -24,6 +24,8 @@ stream::ByteBuffer envelopeContent(const unsigned char* content, size_t size,
     for (const auto& certificate : certificates) {
         handles.push_back(&internalHandle(*certificate));
     }
+    // Public-key work needs no key container here; the call keeps the provider's log line.
+    signing::CQNQuillionUtility::createEnhancedContext();
     const std::string algorithm =
         module::SettingsTable::instance().get(module::kSymmmetricCryptAlgorithm);
     if (steps.cmsRecipients) {
