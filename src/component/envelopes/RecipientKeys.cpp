@@ -25,7 +25,8 @@ recipientKeyProvider(const platform::crypt::Certificate& certificate) {
 bool endsTheWalk(uint32_t code) {
     return code == platform::crypt::errors::ERROR_INVALID_DATA ||
            code == platform::crypt::errors::ERROR_CANCELLED ||
-           code == platform::crypt::errors::NTE_BAD_ALGID;
+           code == platform::crypt::errors::NTE_BAD_ALGID ||
+           code == platform::crypt::errors::NTE_BAD_LEN;
 }
 
 stream::ByteBuffer openWithCertificate(platform::crypt::EnvelopedDataDecoder& decoder, size_t index,

@@ -23,8 +23,9 @@ inline constexpr uint32_t kNoKeyProvider = platform::crypt::errors::NTE_BAD_KEYS
 
 // Whether a failure to open a recipient ends the opening of the envelope instead of moving on
 // to the next recipient: the user's answer to the key prompt (a wrong password, 13, or a
-// cancelled prompt, 1223), or a content algorithm the OpenSSL providers do not offer
-// (NTE_BAD_ALGID), which no other recipient would change.
+// cancelled prompt, 1223), a content algorithm the OpenSSL providers do not offer
+// (NTE_BAD_ALGID) or an encrypted content too large to open (NTE_BAD_LEN): no other recipient
+// would change those.
 bool endsTheWalk(uint32_t code);
 
 // Opens recipient `index` of the decoder (its encrypted key `keyIndex`) with the private key of
