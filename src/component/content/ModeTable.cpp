@@ -1,6 +1,7 @@
 #include "component/content/ModeTable.h"
 
 #include "component/content/CQNCryptoSystem.h"
+#include "component/module/SettingNames.h"
 
 namespace component::content {
 
@@ -22,6 +23,18 @@ SignerChoice signerForMode(LONG mode) {
 VerifierFormat verifierForMode(LONG mode) {
     return mode == MT_XMLDSIG || mode == MT_XMLENC ? VerifierFormat::XMLDSig
                                                    : VerifierFormat::PKCS7;
+}
+
+EnveloperChoice enveloperForMode(LONG mode) {
+    switch (mode) {
+    case MT_CMS:
+        return {EnveloperFormat::CMS, {}};
+    case MT_XMLENC:
+        // XML Encryption is the PKCS#7 enveloper's other output.
+        return {EnveloperFormat::PKCS7, {{module::kXMLEncryption, "TRUE"}}};
+    default:
+        return {EnveloperFormat::PKCS7, {}};
+    }
 }
 
 } // namespace component::content

@@ -4,6 +4,10 @@
 #include "component/certificates/SystemStoreOpening.h"
 #include "component/content/BstrText.h"
 #include "component/content/ModeTable.h"
+#include "component/envelopes/CQNEnvelopedData_Internal_CMS.h"
+#include "component/envelopes/CQNEnvelopedData_Internal_PKCS7.h"
+#include "component/envelopes/QNEnvelopedData.h"
+#include "component/envelopes/RawRsaCall.h"
 #include "component/module/ErrorReport.h"
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingsTable.h"
@@ -107,14 +111,25 @@ HRESULT QNCryptoSystem::newSignData(IDispatch** signer) {
     });
 }
 
-// The envelope class fills this in (mode 6 writes "XMLEncryption" = "TRUE").
 HRESULT QNCryptoSystem::newEnvelopedData(IDispatch** envelopedData) {
     return guarded("newEnvelopedData", [&] {
         module::logTrace("CQNCryptoSystem::newEnvelopedData");
-        if (envelopedData != nullptr) {
-            *envelopedData = nullptr;
+        if (envelopedData == nullptr) {
+            return E_POINTER;
         }
-        return E_NOTIMPL;
+        *envelopedData = nullptr;
+        EnveloperChoice choice = enveloperForMode(system_.mode());
+        for (const auto& [name, value] : choice.settings) {
+            module::SettingsTable::instance().set(name, value);
+        }
+        com::ComPtr<envelopes::QNEnvelopedData> object = envelopes::QNEnvelopedData::create();
+        if (choice.format == EnveloperFormat::CMS) {
+            object->setInternal(std::make_unique<envelopes::CQNEnvelopedData_Internal_CMS>());
+        } else {
+            object->setInternal(std::make_unique<envelopes::CQNEnvelopedData_Internal_PKCS7>());
+        }
+        *envelopedData = object.detach();
+        return S_OK;
     });
 }
 
@@ -153,25 +168,16 @@ HRESULT QNCryptoSystem::getVersion(BSTR* vers) {
     });
 }
 
-// Raw RSA content encryption fills these in.
-HRESULT QNCryptoSystem::encrypt(IDispatch*, IDispatch*, IDispatch** cryptedContent) {
-    return guarded("encrypt", [&] {
-        module::logTrace("CQNCryptoSystem::encrypt");
-        if (cryptedContent != nullptr) {
-            *cryptedContent = nullptr;
-        }
-        return E_NOTIMPL;
-    });
+HRESULT QNCryptoSystem::encrypt(IDispatch* contentKey, IDispatch* contentData,
+                                IDispatch** cryptedContent) {
+    return envelopes::rawRsaCall(envelopes::RawRsaDirection::Encrypt, contentKey, contentData,
+                                 cryptedContent);
 }
 
-HRESULT QNCryptoSystem::decrypt(IDispatch*, IDispatch*, IDispatch** decryptedContent) {
-    return guarded("decrypt", [&] {
-        module::logTrace("CQNCryptoSystem::decrypt");
-        if (decryptedContent != nullptr) {
-            *decryptedContent = nullptr;
-        }
-        return E_NOTIMPL;
-    });
+HRESULT QNCryptoSystem::decrypt(IDispatch* contentKey, IDispatch* contentData,
+                                IDispatch** decryptedContent) {
+    return envelopes::rawRsaCall(envelopes::RawRsaDirection::Decrypt, contentKey, contentData,
+                                 decryptedContent);
 }
 
 HRESULT QNCryptoSystem::getCertificates(IDispatch** certificates, LONG bFilterCAs,

@@ -6,6 +6,8 @@
 #include "component/content/QNCollection.h"
 #include "component/content/QNContent.h"
 #include "component/content/QNCryptoSystem.h"
+#include "component/envelopes/QNEnvelopedData.h"
+#include "component/envelopes/QNRecipients.h"
 #include "component/pdf/PdfSign.h"
 #include "component/pdf/QPASigner.h"
 #include "component/signing/QNSignData.h"
@@ -24,8 +26,8 @@ const std::array<ClassRow, kClassCount>& classTable() {
         {&kQNVerifyStatus, &com::ClassFactory<verification::QNVerifyStatus>::make},
         {&kQNSignData, &com::ClassFactory<signing::QNSignData>::make},
         {&kQNVerifier, &com::ClassFactory<verification::QNVerifier>::make},
-        {&kQNRecipients, nullptr},
-        {&kQNEnvelopedData, nullptr},
+        {&kQNRecipients, &com::ClassFactory<envelopes::QNRecipients>::make},
+        {&kQNEnvelopedData, &com::ClassFactory<envelopes::QNEnvelopedData>::make},
         {&kQNCryptoSystem, &com::ClassFactory<content::QNCryptoSystem>::make},
         {&kPdfSign, &com::ClassFactory<pdf::PdfSign>::make},
         {&kQPASigner, &com::ClassFactory<pdf::QPASigner>::make},

@@ -1,38 +1,16 @@
 #include "platform/crypt/EnvelopedMessage.h"
 
-#include <openssl/cms.h>
-
 #include "platform/crypt/CryptErrors.h"
-#include "platform/crypt/OpenSslHandles.h"
+#include "platform/crypt/EnvelopedDataDecoder.h"
+#include "platform/crypt/EnvelopedDataEncoder.h"
+#include "stream/exceptions/CryptException.h"
 
 namespace platform::crypt {
 
 namespace {
 
-std::vector<unsigned char> bioBytes(BIO* bio) {
-    char* data = nullptr;
-    long n = BIO_get_mem_data(bio, &data);
-    return std::vector<unsigned char>(data, data + (n > 0 ? n : 0));
-}
-
-CmsPtr decodeCms(const std::vector<unsigned char>& der) {
-    BioPtr in = memoryReader(der.data(), der.size());
-    CmsPtr cms(d2i_CMS_bio(in.get(), nullptr));
-    if (!cms) {
-        ERR_clear_error();
-        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_ASN1_BADTAG);
-    }
-    return cms;
-}
-
-X509StackPtr stackOf(const std::vector<CertificatePtr>& certs) {
-    X509StackPtr stack(sk_X509_new_null());
-    for (const CertificatePtr& c : certs) {
-        X509_up_ref(c->x509());
-        sk_X509_push(stack.get(), c->x509());
-    }
-    return stack;
-}
+constexpr char kAes256Cbc[] = "2.16.840.1.101.3.4.1.42";
+constexpr char kTripleDesCbc[] = "1.2.840.113549.3.7";
 
 } // namespace
 
@@ -42,34 +20,33 @@ std::vector<unsigned char> EnvelopedMessage::encrypt(const std::vector<unsigned 
     if (recipients.empty()) {
         raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_NO_DECRYPT_CERT);
     }
-    X509StackPtr certs = stackOf(recipients);
-    BioPtr data = memoryReader(content.data(), content.size());
-    CmsPtr cms(CMS_encrypt(certs.get(), data.get(),
-                           tripleDes ? EVP_des_ede3_cbc() : EVP_aes_256_cbc(), CMS_BINARY));
-    if (!cms) {
-        ERR_clear_error();
-        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_MSG_ERROR);
+    EnvelopedDataEncoder encoder(tripleDes ? kTripleDesCbc : kAes256Cbc, "");
+    for (const CertificatePtr& certificate : recipients) {
+        encoder.addRecipient(*certificate);
     }
-    BioPtr out = memoryWriter();
-    if (i2d_CMS_bio(out.get(), cms.get()) != 1) {
-        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_BAD_ENCODE);
-    }
-    return bioBytes(out.get());
+    stream::ByteBuffer message = encoder.encode(content.data(), content.size());
+    return std::vector<unsigned char>(message.data(), message.data() + message.size());
 }
 
 std::vector<unsigned char> EnvelopedMessage::decrypt(const std::vector<unsigned char>& der,
                                                      const Certificate& recipient,
                                                      const PrivateKey& key) {
-    CmsPtr cms = decodeCms(der);
-    if (OBJ_obj2nid(CMS_get0_type(cms.get())) != NID_pkcs7_enveloped) {
-        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_INVALID_MSG_TYPE);
+    EnvelopedDataDecoder decoder(der.data(), der.size());
+    for (size_t i = 0; i < decoder.recipientCount(); ++i) {
+        EnvelopeRecipient candidate = decoder.recipient(i);
+        for (size_t k = 0; k < candidate.keys.size(); ++k) {
+            if (!candidate.keys[k].matches(recipient)) {
+                continue;
+            }
+            try {
+                stream::ByteBuffer content = decoder.decrypt(i, k, key);
+                return std::vector<unsigned char>(content.data(), content.data() + content.size());
+            } catch (const stream::exceptions::CryptException&) {
+                // The key does not open this recipient: the certificate cannot decrypt.
+            }
+        }
     }
-    BioPtr out = memoryWriter();
-    if (CMS_decrypt(cms.get(), key.get(), recipient.x509(), nullptr, out.get(), CMS_BINARY) != 1) {
-        ERR_clear_error();
-        raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_NO_DECRYPT_CERT);
-    }
-    return bioBytes(out.get());
+    raiseCrypt(__FILE__, __LINE__, errors::CRYPT_E_NO_DECRYPT_CERT);
 }
 
 } // namespace platform::crypt

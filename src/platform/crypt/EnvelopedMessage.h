@@ -7,7 +7,8 @@
 
 namespace platform::crypt {
 
-// A PKCS#7 / CMS enveloped-data message.
+// A PKCS#7 / CMS enveloped-data message in one call each way, over EnvelopedDataEncoder and
+// EnvelopedDataDecoder.
 class EnvelopedMessage {
 public:
     // Encrypts content for every recipient (key transport, RSA PKCS#1 v1.5) with AES-256-CBC

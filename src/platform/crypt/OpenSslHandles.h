@@ -39,6 +39,11 @@ using Pkcs7Ptr = std::unique_ptr<PKCS7, OpenSslFree<PKCS7, PKCS7_free>>;
 using BignumPtr = std::unique_ptr<BIGNUM, OpenSslFree<BIGNUM, BN_free>>;
 using Asn1OctetPtr =
     std::unique_ptr<ASN1_OCTET_STRING, OpenSslFree<ASN1_OCTET_STRING, ASN1_OCTET_STRING_free>>;
+using Asn1ObjectPtr = std::unique_ptr<ASN1_OBJECT, OpenSslFree<ASN1_OBJECT, ASN1_OBJECT_free>>;
+using Asn1TypePtr = std::unique_ptr<ASN1_TYPE, OpenSslFree<ASN1_TYPE, ASN1_TYPE_free>>;
+using EvpCipherPtr = std::unique_ptr<EVP_CIPHER, OpenSslFree<EVP_CIPHER, EVP_CIPHER_free>>;
+using EvpCipherCtxPtr =
+    std::unique_ptr<EVP_CIPHER_CTX, OpenSslFree<EVP_CIPHER_CTX, EVP_CIPHER_CTX_free>>;
 
 // The DER encoding i2d produced into a buffer it allocated (freed here), or CRYPT_E_BAD_ENCODE
 // when len is negative.

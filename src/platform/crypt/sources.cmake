@@ -7,6 +7,8 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/DerWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Digest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DigestAlgorithms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EnvelopedDataDecoder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EnvelopedDataEncoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EnvelopedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyProvider.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NameString.cpp
