@@ -2,6 +2,7 @@
 
 #include <xsec/framework/XSECException.hpp>
 
+#include "platform/xml/XmlLibraries.h"
 #include "platform/xml/XmlText.h"
 
 namespace platform::xml {
@@ -17,6 +18,7 @@ xercesc::BinInputStream* CompositeURIResolver::resolveURI(const XMLCh* uri) {
     if (uri == nullptr) {
         return nullptr;
     }
+    XmlLibraries::require();
     std::string text = toUtf8(uri);
     if (LocalURIResolver::accepts(text)) {
         return local_.resolveURI(uri);

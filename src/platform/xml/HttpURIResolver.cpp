@@ -5,6 +5,7 @@
 
 #include "platform/http/FetchURL.h"
 #include "platform/xml/XmlFailure.h"
+#include "platform/xml/XmlLibraries.h"
 #include "platform/xml/XmlParser.h"
 #include "platform/xml/XmlSerializer.h"
 #include "platform/xml/XmlText.h"
@@ -30,6 +31,7 @@ xercesc::BinInputStream* HttpURIResolver::resolveURI(const XMLCh* uri) {
     if (uri == nullptr) {
         return nullptr;
     }
+    XmlLibraries::require();
     std::string url = toUtf8(uri);
     if (baseURI_.empty()) {
         baseURI_ = url;
