@@ -7,6 +7,7 @@
 #include "component/module/SettingsTable.h"
 #include "component/signing/CQNSignData_Internal_CMS.h"
 #include "component/signing/CQNSignData_Internal_PKCS7.h"
+#include "component/signing/CQNSignData_Internal_XMLDSig.h"
 #include "component/signing/QNSignData.h"
 #include "component/verification/CQNVerifier_Internal_PKCS7.h"
 #include "component/verification/QNVerifier.h"
@@ -80,12 +81,17 @@ TEST_F(FacadeFactories, SignersFollowTheModeAndWriteTheirSettings) {
     // The settings stay for every later signer, whatever its mode.
     EXPECT_TRUE(is<CQNSignData_Internal_PKCS7>(signerOf(1)));
     EXPECT_EQ(setting("CADES_ADD_ESS_SIGNING_CERTIFICATE"), "FALSE");
-    // The XML formats are not in this build: a clear failure, the mode's settings written.
-    EXPECT_EQ(signerOf(2, E_NOTIMPL), nullptr);
+    // XML-DSig in modes 2 and 5; mode 5 also writes the XAdES settings, which stay for a
+    // later mode 2 signer.
+    using signing::CQNSignData_Internal_XMLDSig;
+    EXPECT_TRUE(is<CQNSignData_Internal_XMLDSig>(signerOf(2)));
     EXPECT_EQ(setting("Xades"), "");
-    EXPECT_EQ(signerOf(5, E_NOTIMPL), nullptr);
+    EXPECT_EQ(setting("IncludeSigningCertificate"), "");
+    EXPECT_TRUE(is<CQNSignData_Internal_XMLDSig>(signerOf(5)));
     EXPECT_EQ(setting("Xades"), "TRUE");
     EXPECT_EQ(setting("IncludeSigningCertificate"), "TRUE");
+    EXPECT_TRUE(is<CQNSignData_Internal_XMLDSig>(signerOf(2)));
+    EXPECT_EQ(setting("Xades"), "TRUE");
 }
 
 TEST_F(FacadeFactories, VerifiersFollowTheMode) {

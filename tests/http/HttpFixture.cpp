@@ -4,7 +4,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/crypt/Digest.h"
 #include "platform/http/MemoryBuffer.h"
 
 using namespace platform::http;
@@ -85,14 +84,5 @@ void HttpTest::answers(const std::string& lines) {
 }
 
 std::string HttpTest::pattern(size_t n) {
-    std::string out;
-    for (size_t k = 0; out.size() < n; ++k) {
-        std::string seed = "q2:" + std::to_string(k);
-        auto block = platform::crypt::digest(platform::crypt::HashAlgorithm::SHA256,
-                                             reinterpret_cast<const unsigned char*>(seed.data()),
-                                             seed.size());
-        out.append(block.begin(), block.end());
-    }
-    out.resize(n);
-    return out;
+    return largeBody(n);
 }

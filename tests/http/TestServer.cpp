@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/crypt/Digest.h"
+
 extern char** environ;
 
 TestServer::TestServer(const std::vector<std::string>& arguments) {
@@ -85,4 +87,17 @@ int closedPort() {
     }
     close(fd);
     return port;
+}
+
+std::string largeBody(size_t n) {
+    std::string out;
+    for (size_t k = 0; out.size() < n; ++k) {
+        std::string seed = "q2:" + std::to_string(k);
+        auto block = platform::crypt::digest(platform::crypt::HashAlgorithm::SHA256,
+                                             reinterpret_cast<const unsigned char*>(seed.data()),
+                                             seed.size());
+        out.append(block.begin(), block.end());
+    }
+    out.resize(n);
+    return out;
 }

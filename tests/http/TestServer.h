@@ -26,3 +26,6 @@ private:
 
 // A loopback port with nothing listening on it.
 int closedPort();
+
+// The body /large?size=n sends: SHA-256("q2:" + k) for k = 0, 1, ... concatenated.
+std::string largeBody(size_t n);

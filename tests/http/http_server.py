@@ -18,6 +18,8 @@ Server paths:
   /truncated             announces 100000 bytes, sends 50000 and closes the connection
   /echo                  200, body: the request headers ("Name: value" lines), an empty
                          line, then the request body as received
+  /files/NAME            with --files DIR: 200 and the bytes of DIR/NAME, 404 when there is
+                         no such file (NAME is one file name, no folders)
 With --proxy every request is answered by the proxy itself: 200, body "proxied " + request
 line (+ "\n" + the request body when there is one), except CONNECT, which opens a tunnel to
 the host and port asked for; with --proxy-auth USER:PASSWORD a request without those Basic
@@ -26,6 +28,7 @@ proxy credentials gets 407 with a Basic challenge.
 import argparse
 import base64
 import hashlib
+import os
 import selectors
 import socket
 import ssl
@@ -172,6 +175,14 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
         elif url.path == "/silent":
             time.sleep(3600)
+        elif url.path.startswith("/files/") and self.options.files:
+            name = url.path[len("/files/"):]
+            path = os.path.join(self.options.files, name)
+            if "/" in name or name in ("", ".", "..") or not os.path.isfile(path):
+                self.send(404, b"no such file")
+            else:
+                with open(path, "rb") as f:
+                    self.send(200, f.read())
         elif url.path == "/echo":
             head = "".join("%s: %s\n" % (k, v) for k, v in self.headers.items())
             self.send(200, head.encode() + b"\n" + data)
@@ -186,12 +197,21 @@ class Server(ThreadingHTTPServer):
         pass  # clients that give up (time-outs, failed TLS checks) are expected here
 
 
+def exit_with_parent(parent):
+    """Ends the server when the test that started it is gone (a crashed or killed test never
+    reaps it, and the server would keep the test's output open)."""
+    while os.getppid() == parent:
+        time.sleep(0.5)
+    os._exit(0)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--proxy", action="store_true")
     parser.add_argument("--proxy-auth")
     parser.add_argument("--log")
+    parser.add_argument("--files")
     options = parser.parse_args()
     Handler.options = options
     server = Server(("127.0.0.1", 0), Handler)
@@ -200,6 +220,7 @@ def main():
         context.load_cert_chain(options.tls[0], options.tls[1])
         server.socket = context.wrap_socket(server.socket, server_side=True)
     print(server.server_address[1], flush=True)
+    threading.Thread(target=exit_with_parent, args=(os.getppid(),), daemon=True).start()
     server.serve_forever()
 
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SigningTestSupport.h"
+#include "StoreCertificate.h"
 #include "StoreTestSupport.h"
 #include "component/certificates/QNCertificate.h"
 #include "component/content/QNContent.h"
@@ -92,17 +93,7 @@ protected:
     // A QNCertificate read back from the MY store, with its key (encrypted when password).
     com::ComPtr<certificates::QNCertificate>
     certificate(const testpki::Issued& who, bool withKey = true, const std::string& password = "") {
-        auto store = stores::FolderStore::open(stores::StoreLocation::CurrentUser, "MY", false);
-        store->add(who.certificate, withKey ? who.key.get() : nullptr, password);
-        auto reread = stores::FolderStore::open(stores::StoreLocation::CurrentUser, "MY", true);
-        com::ComPtr<certificates::QNCertificate> cert = certificates::QNCertificate::create();
-        for (const auto& entry : reread->entries()) {
-            if (entry.certificate->sameAs(*who.certificate)) {
-                cert->setPlatformObject(
-                    std::make_shared<platform::certificates::CertificateObject>(entry.certificate));
-            }
-        }
-        return cert;
+        return signingtest::storeCertificate(who, withKey, password);
     }
     static com::ComPtr<content::QNContent> content(const std::string& bytes) {
         com::ComPtr<content::QNContent> c = content::QNContent::create();

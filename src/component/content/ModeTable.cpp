@@ -12,7 +12,8 @@ SignerChoice signerForMode(LONG mode) {
     case MT_CMS:
         return {SignerFormat::CMS, {{"CADES_ADD_ESS_SIGNING_CERTIFICATE", "FALSE"}}};
     case MT_XADES:
-        return {SignerFormat::XMLDSig, {{"Xades", "TRUE"}, {"IncludeSigningCertificate", "TRUE"}}};
+        return {SignerFormat::XMLDSig,
+                {{module::kXades, "TRUE"}, {module::kIncludeSigningCertificate, "TRUE"}}};
     case MT_CAdES:
         return {SignerFormat::CMS, {{"CADES_ADD_ESS_SIGNING_CERTIFICATE", "TRUE"}}};
     default: // MT_PKCS7, MT_SMIME, MT_XMLENC, MT_PDF, no mode or any other value

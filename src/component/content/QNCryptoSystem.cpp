@@ -13,6 +13,7 @@
 #include "component/module/SettingsTable.h"
 #include "component/signing/CQNSignData_Internal_CMS.h"
 #include "component/signing/CQNSignData_Internal_PKCS7.h"
+#include "component/signing/CQNSignData_Internal_XMLDSig.h"
 #include "component/signing/QNSignData.h"
 #include "component/verification/CQNVerifier_Internal_PKCS7.h"
 #include "component/verification/QNVerifier.h"
@@ -25,7 +26,7 @@ using platform::system::Charset;
 
 namespace {
 
-// The XML signature formats have no implementation in this build.
+// The XML-DSig verifier has no implementation in this build.
 constexpr char kXmlNotAvailable[] =
     "CQNCryptoSystem: El formato XML-DSig no esta disponible en esta version";
 
@@ -89,7 +90,6 @@ HRESULT QNCryptoSystem::newSignData(IDispatch** signer) {
         }
         *signer = nullptr;
         SignerChoice choice = signerForMode(system_.mode());
-        // The mode's settings are written whether or not its signer exists in this build.
         for (const auto& [name, value] : choice.settings) {
             module::SettingsTable::instance().set(name, value);
         }
@@ -102,7 +102,8 @@ HRESULT QNCryptoSystem::newSignData(IDispatch** signer) {
             internal = std::make_unique<signing::CQNSignData_Internal_CMS>();
             break;
         case SignerFormat::XMLDSig:
-            return ErrorReport::reportLogged(module::kQNCryptoSystem, kXmlNotAvailable, E_NOTIMPL);
+            internal = std::make_unique<signing::CQNSignData_Internal_XMLDSig>();
+            break;
         }
         com::ComPtr<signing::QNSignData> object = signing::QNSignData::create();
         object->setInternal(std::move(internal));

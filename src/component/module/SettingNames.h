@@ -22,4 +22,32 @@ inline constexpr char kXMLEncDoContentOnly[] = "XMLEncDoContentOnly";
 // element (reset after each read).
 inline constexpr char kElementToCypher[] = "ElementToCypher";
 
+// The signers.
+inline constexpr char kHashAlgorithm[] = "HashAlgorithm"; // dotted digest identifier
+inline constexpr char kSignFromHash[] = "SignFromHash";   // "TRUE": the content is a digest
+
+// The XML-DSig signer: placement and output.
+inline constexpr char kEnvelopeType[] = "EnvelopeType"; // ENVELOPED, ENVELOPING, DETACHEDINTERNA
+inline constexpr char kElementToSign[] = "ElementToSign";
+inline constexpr char kParentElement[] = "ParentElement";
+inline constexpr char kXMLSigNameSpaceID[] = "XMLSigNameSpaceID";
+inline constexpr char kXMLEncoding[] = "XMLEncoding";
+inline constexpr char kXades[] = "Xades";
+inline constexpr char kIncludeSigningCertificate[] = "IncludeSigningCertificate";
+inline constexpr char kOverrideUri[] = "OverrideUri";
+// The reference SignFromHash adds; the transform names and parameters are numbered from 0
+// (TransformsNames0, TransformsParams0, ...).
+inline constexpr char kURIReference[] = "URIReference";
+inline constexpr char kHashData[] = "HashData";
+inline constexpr char kIdReference[] = "IdReference";
+inline constexpr char kNumberTransforms[] = "NumberTransforms";
+inline constexpr char kTransformsNames[] = "TransformsNames";
+inline constexpr char kTransformsParams[] = "TransformsParams";
+
+// The XAdES signed properties.
+inline constexpr char kSigningTime[] = "SigningTime";
+inline constexpr char kSignaturePolicyId[] = "SignaturePolicyId";
+inline constexpr char kSignerRole[] = "SignerRole";
+inline constexpr char kXadesDataObjectFormat[] = "XadesDataObjectFormat";
+
 } // namespace component::module

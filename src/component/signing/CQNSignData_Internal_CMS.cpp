@@ -4,6 +4,7 @@
 #include <string>
 
 #include "component/module/ModuleLog.h"
+#include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
 #include "component/signing/CadesAttributes.h"
 #include "component/signing/SignerDescription.h"
@@ -56,8 +57,8 @@ CQNSignData_Internal_CMS::sign(const unsigned char* content, size_t size,
                                const certificates::CQNCertificate_Internal& certificate,
                                bool detached) {
     const module::SettingsTable& settings = module::SettingsTable::instance();
-    const bool fromHash = settings.get("SignFromHash") == "TRUE";
-    const std::string hashAlgorithm = settings.get("HashAlgorithm");
+    const bool fromHash = settings.get(module::kSignFromHash) == "TRUE";
+    const std::string hashAlgorithm = settings.get(module::kHashAlgorithm);
     module::logTrace("CQNSignData_Internal_CMS::sign");
     if (fromHash) {
         checkSuppliedDigest(size, hashAlgorithm);
@@ -86,7 +87,7 @@ stream::ByteBuffer CQNSignData_Internal_CMS::cosign(
     const unsigned char* signedContent, size_t signedSize, const unsigned char* detachedContent,
     size_t detachedSize, const certificates::CQNCertificate_Internal& certificate, bool detached) {
     module::logTrace("CQNSignData_Internal_CMS::cosign");
-    const std::string hashAlgorithm = module::SettingsTable::instance().get("HashAlgorithm");
+    const std::string hashAlgorithm = module::SettingsTable::instance().get(module::kHashAlgorithm);
     platform::crypt::SignerRequest request = describe(certificate, hashAlgorithm, false);
     if (detached) {
         module::logInfo("Detached cosign");

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "component/module/ModuleLog.h"
+#include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
 #include "component/signing/SignerDescription.h"
 
@@ -16,8 +17,8 @@ CQNSignData_Internal_PKCS7::sign(const unsigned char* content, size_t size,
                                  const certificates::CQNCertificate_Internal& certificate,
                                  bool detached) {
     const module::SettingsTable& settings = module::SettingsTable::instance();
-    const bool fromHash = settings.get("SignFromHash") == "TRUE";
-    const std::string hashAlgorithm = settings.get("HashAlgorithm");
+    const bool fromHash = settings.get(module::kSignFromHash) == "TRUE";
+    const std::string hashAlgorithm = settings.get(module::kHashAlgorithm);
     module::logTrace("CQNSignData_Internal_PKCS7::sign");
     if (fromHash) {
         checkSuppliedDigest(size, hashAlgorithm);
@@ -43,7 +44,7 @@ stream::ByteBuffer CQNSignData_Internal_PKCS7::cosign(
     const unsigned char* signedContent, size_t signedSize, const unsigned char* detachedContent,
     size_t detachedSize, const certificates::CQNCertificate_Internal& certificate, bool detached) {
     module::logTrace("CQNSignData_Internal_PKCS7::cosign");
-    const std::string hashAlgorithm = module::SettingsTable::instance().get("HashAlgorithm");
+    const std::string hashAlgorithm = module::SettingsTable::instance().get(module::kHashAlgorithm);
     platform::crypt::SignerRequest request = describeSigner(certificate, hashAlgorithm);
     addSigningTime(request, signingTime_);
     if (detached) {

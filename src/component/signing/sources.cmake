@@ -1,9 +1,24 @@
 target_sources(q2_component PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Base64Lines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNQuillionUtility.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNSignData_Internal_CMS.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNSignData_Internal_PKCS7.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CQNSignData_Internal_XMLDSig.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CadesAttributes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CertificateIdentity.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EnvelopedTransformTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ExternalReferenceDigest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NamespacedImport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNSignData.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignFailure.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SignFromHashReference.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignerDescription.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SigningTimeObject.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XadesProperties.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlElementBuilder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlIdRule.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlReferenceDigests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlSignSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlSignatureValue.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlTarget.cpp
 )

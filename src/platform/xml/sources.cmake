@@ -1,11 +1,15 @@
 # The XML layer: the XML libraries' start-up, the one safe parser configuration, the DOM
 # writer, XPath over Xerces documents (Xalan-C), same-document node sets, their transforms and
-# canonicalisation (XML-Security-C's canonicaliser), and the reference digester.
+# canonicalisation (XML-Security-C's canonicaliser), the reference digester, and the URI
+# resolvers (local, HTTP, composite) the XML signature engine and the signer fetch through.
 target_sources(q2_platform PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CompositeURIResolver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DocumentScan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DomLookup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EmptyDefaultNamespaceFilter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EnvelopedSignatureTransform.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/HttpURIResolver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LocalURIResolver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NamespaceExpansion.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NodeSet.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NodeSetCanonicalizer.cpp

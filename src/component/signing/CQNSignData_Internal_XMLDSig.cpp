@@ -1,0 +1,283 @@
+#include "component/signing/CQNSignData_Internal_XMLDSig.h"
+
+#include <ctime>
+#include <unordered_set>
+
+#include <xercesc/dom/DOMImplementation.hpp>
+#include <xercesc/dom/DOMImplementationRegistry.hpp>
+#include <xsec/dsig/DSIGConstants.hpp>
+#include <xsec/dsig/DSIGKeyInfoX509.hpp>
+#include <xsec/dsig/DSIGObject.hpp>
+#include <xsec/dsig/DSIGReference.hpp>
+#include <xsec/dsig/DSIGSignature.hpp>
+#include <xsec/dsig/DSIGTransformXPath.hpp>
+#include <xsec/framework/XSECProvider.hpp>
+
+#include "com/HResult.h"
+#include "component/content/XadesVersion.h"
+#include "component/module/ErrorCodes.h"
+#include "component/module/ModuleLog.h"
+#include "component/signing/Base64Lines.h"
+#include "component/signing/CertificateIdentity.h"
+#include "component/signing/EnvelopedTransformTest.h"
+#include "component/signing/SignFromHashReference.h"
+#include "component/signing/SignerDescription.h"
+#include "component/signing/SigningTimeObject.h"
+#include "component/signing/XadesNames.h"
+#include "component/signing/XadesProperties.h"
+#include "component/signing/XmlElementBuilder.h"
+#include "component/signing/XmlIdRule.h"
+#include "component/signing/XmlReferenceDigests.h"
+#include "component/signing/XmlSignatureValue.h"
+#include "component/signing/XmlTarget.h"
+#include "platform/xml/DomLookup.h"
+#include "platform/xml/XPathSelection.h"
+#include "platform/xml/XmlDsigNames.h"
+#include "platform/xml/XmlLibraries.h"
+#include "platform/xml/XmlParser.h"
+#include "platform/xml/XmlSerializer.h"
+#include "platform/xml/XmlText.h"
+#include "platform/xml/XsecHandles.h"
+#include "stream/exceptions/StreamException.h"
+
+namespace component::signing {
+
+namespace {
+
+namespace dsig = platform::xml::dsig;
+namespace xml = platform::xml;
+using stream::exceptions::StreamException;
+using xercesc::DOMElement;
+using xml::XmlString;
+
+constexpr char kSha1Oid[] = "1.3.14.3.2.26";
+constexpr char kDetachedDocument[] = "<detached>detached</detached>";
+constexpr char kDropSignatures[] = "not(ancestor-or-self::ds:Signature)";
+
+xml::DocumentPtr newDocument() {
+    static const XMLCh core[] = {u'C', u'o', u'r', u'e', 0};
+    return xml::DocumentPtr(
+        xercesc::DOMImplementationRegistry::getDOMImplementation(core)->createDocument());
+}
+
+// The element an enveloped signature goes into.
+DOMElement* parentElement(xercesc::DOMDocument& document, const std::string& expression) {
+    if (expression.empty()) {
+        return document.getDocumentElement();
+    }
+    std::vector<DOMElement*> found = xml::XPathSelection::elements(document, expression);
+    if (found.empty()) {
+        throw StreamException("No se encontro el elemento indicado en ParentElement: " + expression,
+                              module::QN_E_OPERATION);
+    }
+    return found.front();
+}
+
+DOMElement* child(DOMElement& parent, const char* localName) {
+    return const_cast<DOMElement*>(xml::firstChildElement(parent, dsig::kNamespace, localName));
+}
+
+// The reference createReference appended last.
+DOMElement* lastReference(DOMElement& signatureElement) {
+    auto references =
+        xml::childElements(*child(signatureElement, "SignedInfo"), dsig::kNamespace, "Reference");
+    return const_cast<DOMElement*>(references.back());
+}
+
+// Ids for the elements of the new signature that lack one (its own children and references
+// only: signatures already in the document, or held in an enveloped Object, stay untouched).
+void giveIds(xercesc::DOMDocument& document, const std::string& signatureId,
+             const std::vector<std::pair<const DOMElement*, const char*>>& elements) {
+    for (const auto& [element, name] : elements) {
+        if (!xml::hasAttribute(*element, "Id")) {
+            XmlElementBuilder::setAttribute(const_cast<DOMElement&>(*element), "Id",
+                                            nextXmlId(document, signatureId + "-", name));
+        }
+    }
+}
+
+void giveChildIds(xercesc::DOMDocument& document, DOMElement& parent,
+                  const std::string& signatureId, const char* localName) {
+    std::vector<std::pair<const DOMElement*, const char*>> elements;
+    for (const DOMElement* found : xml::childElements(parent, dsig::kNamespace, localName)) {
+        elements.emplace_back(found, localName);
+    }
+    giveIds(document, signatureId, elements);
+}
+
+} // namespace
+
+stream::ByteBuffer
+CQNSignData_Internal_XMLDSig::sign(const unsigned char* content, size_t size,
+                                   const certificates::CQNCertificate_Internal& certificate,
+                                   bool detached) {
+    module::logTrace("CQNSignData_Internal_XMLDSig::sign");
+    module::logInfo("Entro a firmar un CQNSignData_Internal_XMLDSig");
+    const std::string text(reinterpret_cast<const char*>(content), size);
+    const XmlSignSettings settings = XmlSignSettings::read();
+    checkCombination(settings, text, detached);
+    // With "Xades" a document that already holds signatures gets one more XAdES signature of
+    // its own: counter-signatures are not made in this version.
+    return signOne(text, certificate, detached, settings);
+}
+
+stream::ByteBuffer
+CQNSignData_Internal_XMLDSig::cosign(const unsigned char*, size_t, const unsigned char*, size_t,
+                                     const certificates::CQNCertificate_Internal&, bool) {
+    module::logTrace("CQNSignData_Internal_XMLDSig::cosign");
+    module::logInfo("CQNSignData_Internal_XMLDSig cosign");
+    throw StreamException(kCosignNotAvailable, static_cast<int32_t>(E_NOTIMPL));
+}
+
+stream::ByteBuffer
+CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
+                                      const certificates::CQNCertificate_Internal& certificate,
+                                      bool detached, const XmlSignSettings& settings) {
+    module::logInfo("Entro a firmar CQNSignData_Internal_XMLDSig en signOne");
+    xml::XmlLibraries::require();
+
+    // Placement.
+    std::string envelope = settings.envelopeType;
+    if (envelope == "DETACHEDINTERNA") {
+        envelope = "ENVELOPED";
+        detached = false;
+    }
+    if (envelope != "ENVELOPING" && envelope != "ENVELOPED") {
+        throw StreamException("Tipo de \"envelope\" inválido.", module::QN_E_OPERATION);
+    }
+    bool enveloping = envelope == "ENVELOPING";
+    std::string_view documentText = content;
+    bool xmlTarget = false;
+    if (detached) {
+        documentText = kDetachedDocument;
+        enveloping = true;
+        if (!settings.signFromHash) {
+            xmlTarget = isXmlTarget(content);
+        }
+    }
+
+    xml::DocumentPtr document = xml::XmlParser::parseOrRaise(documentText, xml::kSignerInput);
+    const std::string encoding = settings.encoding.empty()
+                                     ? xml::XmlSerializer::declaredEncoding(*document)
+                                     : settings.encoding;
+    if (settings.hashAlgorithm != kSha1Oid) {
+        throw StreamException("El algoritmo de hash indicado no está disponible para XMLDig. "
+                              "Únicamente válido el RSA+SHA1.",
+                              module::QN_E_HASH_ALGORITHM);
+    }
+
+    // The signature, in the document or as the root of a new one.
+    xml::DocumentPtr built;
+    xercesc::DOMDocument* target = document.get();
+    DOMElement* parent = nullptr;
+    if (enveloping) {
+        built = newDocument();
+        target = built.get();
+    } else {
+        parent = parentElement(*document, settings.parentElement);
+    }
+    const std::string signatureId = nextXmlId(*document, "", "Signature");
+    XSECProvider provider;
+    xml::SignaturePtr signature = xml::newSignature(provider);
+    signature->setDSIGNSPrefix(XmlString(settings.dsigPrefix()));
+    DOMElement* signatureElement = signature->createBlankSignature(
+        target, DSIGConstants::s_unicodeStrURIC14N_NOC, DSIGConstants::s_unicodeStrURIRSA_SHA1);
+    XmlElementBuilder::setAttribute(*signatureElement, "Id", signatureId);
+    if (settings.xades) {
+        XmlElementBuilder::declareNamespace(*signatureElement, "xades",
+                                            xades::namespaceOf(content::XadesVersion::get()));
+    }
+    if (enveloping) {
+        target->appendChild(signatureElement);
+    } else {
+        parent->appendChild(signatureElement);
+    }
+
+    std::string objectId;
+    if (enveloping && !detached) {
+        objectId = nextXmlId(*document, signatureId + "-", "Object");
+        DSIGObject* object = signature->appendObject();
+        object->setId(XmlString(objectId));
+        const_cast<DOMElement*>(object->getElement())
+            ->appendChild(target->importNode(document->getDocumentElement(), true));
+    }
+
+    const std::time_t now = std::time(nullptr);
+    const std::string timeStampId = nextXmlId(*target, signatureId + "-", "TimeStamp");
+    const bool signingTimeObject = signingTime_ && !settings.xades;
+    if (signingTimeObject) {
+        SigningTimeObject::append(*signature, signatureId, timeStampId, now);
+    }
+
+    const platform::crypt::Certificate& signer = certificate.getCertContext();
+    CertificateIdentity identity = CertificateIdentity::of(signer);
+    DSIGKeyInfoX509* x509 = signature->appendX509Data();
+    x509->setX509IssuerSerial(XmlString(identity.issuerName), XmlString(identity.serialNumber));
+    if (settings.includeCertificate) {
+        x509->appendX509Certificate(
+            XmlString(base64Lines(signer.der().data(), signer.der().size(), "\r\n")));
+    }
+
+    // References.
+    DOMElement* dataReference = nullptr; // the reference of detached data
+    if (!enveloping) {
+        DSIGReference* reference = signature->createReference(XmlString(settings.elementToSign),
+                                                              DSIGConstants::s_unicodeStrURISHA1);
+        if (signatureInsideReference(*parent, settings.elementToSign)) {
+            reference->appendEnvelopedSignatureTransform();
+            reference->appendXPathTransform(kDropSignatures)->setNamespace("ds", dsig::kNamespace);
+        }
+        reference->appendCanonicalizationTransform(DSIGConstants::s_unicodeStrURIC14N_NOC);
+    } else if (!detached) {
+        const std::string uri =
+            settings.elementToSign.empty() ? "#" + objectId : settings.elementToSign;
+        signature->createReference(XmlString(uri), DSIGConstants::s_unicodeStrURISHA1)
+            ->appendCanonicalizationTransform(DSIGConstants::s_unicodeStrURIC14N_NOC);
+    } else if (!settings.signFromHash) {
+        DSIGReference* reference =
+            signature->createReference(XmlString(content), DSIGConstants::s_unicodeStrURISHA1);
+        if (xmlTarget) {
+            reference->appendCanonicalizationTransform(DSIGConstants::s_unicodeStrURIC14N_NOC);
+        }
+        dataReference = lastReference(*signatureElement);
+    }
+    if (signingTimeObject && (!enveloping || !settings.signFromHash)) {
+        signature->createReference(XmlString("#" + timeStampId), DSIGConstants::s_unicodeStrURISHA1)
+            ->appendCanonicalizationTransform(DSIGConstants::s_unicodeStrURIC14N_NOC);
+    }
+    if (settings.xades) {
+        XadesProperties::append(*signature, signer,
+                                {signatureId, settings.prefix, signingTime_, now});
+    }
+
+    DOMElement* signedInfo = child(*signatureElement, "SignedInfo");
+    giveIds(*target, signatureId,
+            {{signedInfo, "SignedInfo"}, {child(*signatureElement, "KeyInfo"), "KeyInfo"}});
+    giveChildIds(*target, *signedInfo, signatureId, "Reference");
+
+    // Digests: the detached data's first when its URI is to be overridden.
+    std::unordered_set<const DOMElement*> done;
+    if (dataReference != nullptr && !settings.overrideUri.empty()) {
+        XmlReferenceDigests::setDigestValue(*dataReference,
+                                            XmlReferenceDigests::digest(*dataReference));
+        XmlElementBuilder::setAttribute(*dataReference, "URI", settings.overrideUri);
+        done.insert(dataReference);
+    }
+    XmlReferenceDigests::digestAll(*signedInfo, done);
+
+    std::shared_ptr<platform::crypt::PrivateKey> key =
+        describeSigner(certificate, settings.hashAlgorithm).key;
+    XmlSignatureValue::sign(*signature, *signatureElement, *key);
+    if (settings.signFromHash) {
+        SignFromHashReference::append(*signature, *signatureElement);
+        XmlSignatureValue::sign(*signature, *signatureElement, *key);
+    }
+    giveChildIds(*target, *signatureElement, signatureId, "SignatureValue");
+    giveChildIds(*target, *signatureElement, signatureId, "Object");
+
+    signature.reset();
+    std::string bytes = xml::XmlSerializer::serialize(*target, encoding);
+    return stream::ByteBuffer(std::string_view(bytes));
+}
+
+} // namespace component::signing
