@@ -18,6 +18,8 @@ Server paths:
   /truncated             announces 100000 bytes, sends 50000 and closes the connection
   /echo                  200, body: the request headers ("Name: value" lines), an empty
                          line, then the request body as received
+  /files/NAME            with --files DIR: 200 with the bytes of DIR/NAME (a plain name),
+                         404 when there is no such file
 With --proxy every request is answered by the proxy itself: 200, body "proxied " + request
 line (+ "\n" + the request body when there is one), except CONNECT, which opens a tunnel to
 the host and port asked for; with --proxy-auth USER:PASSWORD a request without those Basic
@@ -26,6 +28,7 @@ proxy credentials gets 407 with a Basic challenge.
 import argparse
 import base64
 import hashlib
+import os
 import selectors
 import socket
 import ssl
@@ -172,6 +175,14 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
         elif url.path == "/silent":
             time.sleep(3600)
+        elif url.path.startswith("/files/") and self.options.files:
+            name = url.path[len("/files/"):]
+            path = os.path.join(self.options.files, name)
+            if "/" in name or name in ("", ".", "..") or not os.path.isfile(path):
+                self.send(404, b"no such file")
+            else:
+                with open(path, "rb") as f:
+                    self.send(200, f.read())
         elif url.path == "/echo":
             head = "".join("%s: %s\n" % (k, v) for k, v in self.headers.items())
             self.send(200, head.encode() + b"\n" + data)
@@ -192,6 +203,7 @@ def main():
     parser.add_argument("--proxy", action="store_true")
     parser.add_argument("--proxy-auth")
     parser.add_argument("--log")
+    parser.add_argument("--files")
     options = parser.parse_args()
     Handler.options = options
     server = Server(("127.0.0.1", 0), Handler)

@@ -11,6 +11,7 @@
 #include "component/signing/CQNSignData_Internal_PKCS7.h"
 #include "component/signing/QNSignData.h"
 #include "component/verification/CQNVerifier_Internal_PKCS7.h"
+#include "component/verification/CQNVerifier_Internal_XMLDSig.h"
 #include "component/verification/QNVerifier.h"
 #include "platform/system/Charset.h"
 
@@ -21,7 +22,7 @@ using platform::system::Charset;
 
 namespace {
 
-// The XML signature formats have no implementation in this build.
+// The XML signer has no implementation in this build.
 constexpr char kXmlNotAvailable[] =
     "CQNCryptoSystem: El formato XML-DSig no esta disponible en esta version";
 
@@ -125,11 +126,12 @@ HRESULT QNCryptoSystem::newVerifier(IDispatch** verifier) {
             return E_POINTER;
         }
         *verifier = nullptr;
-        if (verifierForMode(system_.mode()) == VerifierFormat::XMLDSig) {
-            return ErrorReport::reportLogged(module::kQNCryptoSystem, kXmlNotAvailable, E_NOTIMPL);
-        }
         com::ComPtr<verification::QNVerifier> object = verification::QNVerifier::create();
-        object->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+        if (verifierForMode(system_.mode()) == VerifierFormat::XMLDSig) {
+            object->setInternal(std::make_unique<verification::CQNVerifier_Internal_XMLDSig>());
+        } else {
+            object->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+        }
         *verifier = object.detach();
         return S_OK;
     });
