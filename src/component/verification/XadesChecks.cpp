@@ -4,9 +4,11 @@
 
 #include <xercesc/dom/DOMElement.hpp>
 
+#include "component/module/ModuleLog.h"
 #include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
 #include "component/verification/XadesPolicyDigest.h"
+#include "component/verification/XmlFailureText.h"
 #include "platform/xml/DomLookup.h"
 #include "platform/xml/XmlDsigNames.h"
 #include "platform/xml/XmlFailure.h"
@@ -117,7 +119,13 @@ bool policyMatches(const XadesChecks::Input& input, const Element& properties) {
         descendantElements(policy, dsig::kNamespace, "Transform");
     bool canonical =
         !transforms.empty() && attributeText(*transforms.front(), "Algorithm") == dsig::kC14n;
-    return xadesPolicyDigest(uri, canonical) == expected;
+    // A policy document that cannot be fetched fails the check, as a wrong one does.
+    try {
+        return xadesPolicyDigest(uri, canonical) == expected;
+    } catch (...) {
+        module::logError("XAdES: " + currentFailureText());
+        return false;
+    }
 }
 
 } // namespace

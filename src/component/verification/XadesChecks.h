@@ -26,10 +26,11 @@ struct XadesSignerRecord {
 // SignedProperties element of a document that passes is kept in the setting
 // "XadesSignedContent".
 //
-// A failed check sets the result to 0 and goes on with the next QualifyingProperties. An
-// element a check needs that is missing (a QualifyingProperties without X509SerialNumber, a
-// target that names no signature, a policy without Identifier or DigestValue, as with
-// SignaturePolicyImplied) raises StreamException kXmlFailureCode: the verifier stops there.
+// A failed check sets the result to 0 and goes on with the next QualifyingProperties; a
+// policy document that cannot be fetched fails its check. An element a check needs that is
+// missing (a QualifyingProperties without X509SerialNumber, a target that names no
+// signature, a policy without Identifier or DigestValue, as with SignaturePolicyImplied)
+// raises StreamException kXmlFailureCode: the verifier stops there.
 class XadesChecks {
 public:
     struct Input {
