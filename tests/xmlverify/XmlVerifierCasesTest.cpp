@@ -371,6 +371,21 @@ TEST_F(XmlVerifierCases, KeyInfoWithoutCertificateVerifiesNothing) {
     EXPECT_TRUE(v.statuses.empty());
 }
 
+TEST_F(XmlVerifierCases, UnreadableCertificatesAreRefused) {
+    std::string signedText = xmlsecSign(signedWithObjects(""));
+    size_t from = signedText.find("<ds:X509Certificate>") + 20;
+    size_t to = signedText.find("</ds:X509Certificate>");
+    ASSERT_LT(from, to);
+    for (const std::string& text :
+         {std::string(), std::string("AAAA"), signedText.substr(from, (to - from) / 2)}) {
+        std::string changed = signedText;
+        changed.replace(from, to - from, text);
+        Verification v = verifyXml(changed);
+        EXPECT_EQ(v.hr, static_cast<HRESULT>(0x8004465B)) << text;
+        EXPECT_TRUE(v.statuses.empty());
+    }
+}
+
 TEST_F(XmlVerifierCases, DocumentsWithoutSignatureVerifyNothing) {
     for (const std::string& message :
          {std::string("esto no es XML"), std::string("\x00\xff\x01", 3), std::string(),
@@ -411,6 +426,33 @@ TEST_F(XmlVerifierCases, StatusesOfLaterVerificationsFollowTheEarlierOnes) {
     LONG detached = 0;
     EXPECT_EQ(verifier->isDetached(noise.get(), &detached), S_OK);
     EXPECT_EQ(detached, 1);
+}
+
+TEST_F(XmlVerifierCases, VerificationThatEndsEarlyLeavesNoContentOfAnEarlierOne) {
+    XadesProperties dateOnly = matching();
+    dateOnly.signingTime = "2006-12-31";
+    std::string unreadable = xadesSigned(dateOnly);
+    std::string good = xmlsecSign(signedWithObjects(""));
+    com::ComPtr<component::verification::QNVerifier> verifier =
+        component::verification::QNVerifier::create();
+    verifier->setInternal(
+        std::make_unique<component::verification::CQNVerifier_Internal_XMLDSig>());
+    for (const std::string* text : {&good, &unreadable}) {
+        com::ComPtr<component::content::QNContent> message =
+            component::content::QNContent::create();
+        message->content().replace(*text);
+        LONG result = -1;
+        EXPECT_EQ(verifier->verify(message.get(), nullptr, 0, &result), S_OK);
+    }
+    IDispatch* content = nullptr;
+    ASSERT_EQ(verifier->getContent(&content), S_OK);
+    ASSERT_NE(content, nullptr);
+    com::ComPtr<IDispatch> held = com::ComPtr<IDispatch>::attach(content);
+    EXPECT_EQ(static_cast<component::content::QNContent*>(
+                  static_cast<component::content::IQNContent*>(content))
+                  ->content()
+                  .size(),
+              0u);
 }
 
 class SignFromHash : public XmlVerifierCases {

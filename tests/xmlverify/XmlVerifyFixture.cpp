@@ -15,6 +15,15 @@ std::string XmlVerifyTest::nextName(const std::string& stem) {
     return stem + std::to_string(++files_);
 }
 
+void XmlVerifyTest::keepSeed(const std::string& name, const std::string& bytes) {
+    // Seeds for the fuzz target, when asked for (XMLVERIFY_SEED_DIR).
+    const char* seeds = std::getenv("XMLVERIFY_SEED_DIR");
+    if (seeds != nullptr && !bytes.empty()) {
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        testpki::writeFile(std::string(seeds) + "/" + test + "-" + name + ".xml", bytes);
+    }
+}
+
 std::string XmlVerifyTest::xmlsecSign(const std::string& templateText, const std::string& options,
                                       const std::string& identity) {
     std::string base = identity.empty() ? signerPath : identity;
@@ -27,11 +36,7 @@ std::string XmlVerifyTest::xmlsecSign(const std::string& templateText, const std
                      &output);
     EXPECT_EQ(status, 0) << output;
     std::string signedText = status == 0 ? fileBytes(path(name + ".signed.xml")) : "";
-    // Seeds for the fuzz target, when asked for.
-    if (const char* seeds = std::getenv("XMLVERIFY_SEED_DIR"); seeds != nullptr && status == 0) {
-        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        testpki::writeFile(std::string(seeds) + "/" + test + "-" + name + ".xml", signedText);
-    }
+    keepSeed(name, signedText);
     return signedText;
 }
 
@@ -48,7 +53,9 @@ std::string XmlVerifyTest::xmlsecEncrypt(const std::string& document,
                                   " " + path(name + ".template.xml"),
                               &output);
     EXPECT_EQ(status, 0) << output;
-    return status == 0 ? fileBytes(path(name + ".out.xml")) : "";
+    std::string encrypted = status == 0 ? fileBytes(path(name + ".out.xml")) : "";
+    keepSeed(name, encrypted);
+    return encrypted;
 }
 
 Verification XmlVerifyTest::verifyXml(const std::string& document, const std::string& detached,

@@ -27,6 +27,8 @@ protected:
     std::string nextName(const std::string& stem);
 
 private:
+    void keepSeed(const std::string& name, const std::string& bytes);
+
     int files_ = 0;
 };
 

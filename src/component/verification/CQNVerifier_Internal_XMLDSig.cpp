@@ -18,6 +18,7 @@
 #include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
 #include "component/verification/Base64Lines.h"
+#include "component/verification/KeyInfoCertificates.h"
 #include "component/verification/XadesNamespace.h"
 #include "component/verification/XmlDecryption.h"
 #include "component/verification/XmlFailureText.h"
@@ -65,6 +66,7 @@ platform::xml::SignaturePtr loadSignature(XSECProvider& provider, xercesc::DOMDo
         signature->registerIdAttributeName(XmlString(name));
     }
     signature->setURIResolver(resolver);
+    requireReadableCertificates(element);
     signature->load();
     return signature;
 }
@@ -116,6 +118,8 @@ int CQNVerifier_Internal_XMLDSig::verify(const unsigned char* message, size_t me
                                          bool, int level) {
     module::logTrace("CQNVerifier_Internal::verify");
     platform::xml::XmlLibraries::require();
+    // The content is this verification's: none when it ends before the content is taken.
+    content_.clear();
     platform::xml::XmlParser::Result parsed = platform::xml::XmlParser::parse(
         std::string_view(reinterpret_cast<const char*>(message), messageSize),
         platform::xml::kVerifierInput, platform::xml::XmlParser::Errors::Collect);
@@ -140,7 +144,6 @@ int CQNVerifier_Internal_XMLDSig::verify(const unsigned char* message, size_t me
             return 0;
         }
     }
-    content_.clear();
     if (signatures.empty()) {
         return decryptOnly(run);
     }

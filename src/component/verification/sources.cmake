@@ -2,6 +2,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Base64Lines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNVerifier_Internal_PKCS7.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNVerifier_Internal_XMLDSig.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KeyInfoCertificates.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNVerifier.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNVerifyStatus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RepairedMessage.cpp
