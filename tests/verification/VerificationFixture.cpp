@@ -69,8 +69,16 @@ std::string VerificationTest::cmsSign(const std::string& content, const std::str
 
 Verification VerificationTest::verify(const std::string& message, const std::string& detached,
                                       bool detachedFlag) {
+    return verifyWith(std::make_unique<verification::CQNVerifier_Internal_PKCS7>(), message,
+                      detached, detachedFlag);
+}
+
+Verification
+VerificationTest::verifyWith(std::unique_ptr<verification::CQNVerifier_Internal> internal,
+                             const std::string& message, const std::string& detached,
+                             bool detachedFlag) {
     com::ComPtr<verification::QNVerifier> verifier = verification::QNVerifier::create();
-    verifier->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+    verifier->setInternal(std::move(internal));
     com::ComPtr<content::QNContent> signedMessage = contentOf(message);
     com::ComPtr<content::QNContent> detachedContent = contentOf(detached);
     Verification out;
@@ -104,6 +112,15 @@ Verification VerificationTest::verify(const std::string& message, const std::str
             }
         }
         out.statuses.push_back(s);
+    }
+    IDispatch* content = nullptr;
+    EXPECT_EQ(verifier->getContent(&content), S_OK);
+    if (content != nullptr) {
+        com::ComPtr<IDispatch> held = com::ComPtr<IDispatch>::attach(content);
+        out.content = static_cast<content::QNContent*>(static_cast<content::IQNContent*>(content))
+                          ->content()
+                          .buffer()
+                          .toString();
     }
     return out;
 }

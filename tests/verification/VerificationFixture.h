@@ -1,11 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "com/Com.h"
+#include "component/verification/CQNVerifier_Internal.h"
 
 #include "TestPki.h"
 
@@ -21,6 +23,7 @@ struct Verification {
     HRESULT hr = S_OK;
     long result = -1;
     std::vector<SignerStatus> statuses;
+    std::string content; // getContent after the verification
 };
 
 // A fresh home per test, a small PKI written where openssl can read it, and helpers that sign
@@ -41,6 +44,10 @@ protected:
     // Verifies through a QNVerifier with the PKCS#7/CMS verifier.
     Verification verify(const std::string& message, const std::string& detached = "",
                         bool detachedFlag = true);
+    // Verifies through a QNVerifier with the given internal verifier.
+    Verification verifyWith(std::unique_ptr<component::verification::CQNVerifier_Internal> internal,
+                            const std::string& message, const std::string& detached,
+                            bool detachedFlag);
     // A certificate of the root that expired yesterday, written as name; returns the openssl
     // arguments that sign with it.
     std::string expiredSigner(const std::string& name, const std::string& subject);

@@ -16,6 +16,7 @@
 #include "component/signing/CQNSignData_Internal_XMLDSig.h"
 #include "component/signing/QNSignData.h"
 #include "component/verification/CQNVerifier_Internal_PKCS7.h"
+#include "component/verification/CQNVerifier_Internal_XMLDSig.h"
 #include "component/verification/QNVerifier.h"
 #include "platform/system/Charset.h"
 
@@ -25,10 +26,6 @@ using module::ErrorReport;
 using platform::system::Charset;
 
 namespace {
-
-// The XML-DSig verifier has no implementation in this build.
-constexpr char kXmlNotAvailable[] =
-    "CQNCryptoSystem: El formato XML-DSig no esta disponible en esta version";
 
 constexpr com::DispatchMember kMembers[] = {
     com::method<&IQNCryptoSystem::openSystemStore>("openSystemStore", 1),
@@ -141,11 +138,12 @@ HRESULT QNCryptoSystem::newVerifier(IDispatch** verifier) {
             return E_POINTER;
         }
         *verifier = nullptr;
-        if (verifierForMode(system_.mode()) == VerifierFormat::XMLDSig) {
-            return ErrorReport::reportLogged(module::kQNCryptoSystem, kXmlNotAvailable, E_NOTIMPL);
-        }
         com::ComPtr<verification::QNVerifier> object = verification::QNVerifier::create();
-        object->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+        if (verifierForMode(system_.mode()) == VerifierFormat::XMLDSig) {
+            object->setInternal(std::make_unique<verification::CQNVerifier_Internal_XMLDSig>());
+        } else {
+            object->setInternal(std::make_unique<verification::CQNVerifier_Internal_PKCS7>());
+        }
         *verifier = object.detach();
         return S_OK;
     });

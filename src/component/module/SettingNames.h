@@ -24,7 +24,10 @@ inline constexpr char kElementToCypher[] = "ElementToCypher";
 
 // The signers.
 inline constexpr char kHashAlgorithm[] = "HashAlgorithm"; // dotted digest identifier
-inline constexpr char kSignFromHash[] = "SignFromHash";   // "TRUE": the content is a digest
+// "TRUE": the content is already the digest. The XML verifier then checks the supplied digest
+// (the detached content, in Base64) against the last reference instead of computing the
+// references.
+inline constexpr char kSignFromHash[] = "SignFromHash";
 
 // The XML-DSig signer: placement and output.
 inline constexpr char kEnvelopeType[] = "EnvelopeType"; // ENVELOPED, ENVELOPING, DETACHEDINTERNA
@@ -49,5 +52,9 @@ inline constexpr char kSigningTime[] = "SigningTime";
 inline constexpr char kSignaturePolicyId[] = "SignaturePolicyId";
 inline constexpr char kSignerRole[] = "SignerRole";
 inline constexpr char kXadesDataObjectFormat[] = "XadesDataObjectFormat";
+
+// Written by the XML verifier: the first SignedProperties element of the last XAdES document
+// it checked, as text.
+inline constexpr char kXadesSignedContent[] = "XadesSignedContent";
 
 } // namespace component::module

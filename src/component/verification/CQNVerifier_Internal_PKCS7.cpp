@@ -8,6 +8,7 @@
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingsTable.h"
 #include "component/signing/CQNQuillionUtility.h"
+#include "component/verification/Base64Lines.h"
 #include "component/verification/RepairedMessage.h"
 #include "component/verification/SignerCertificateCheck.h"
 #include "platform/crypt/CryptErrors.h"
@@ -105,21 +106,6 @@ CertificatePtr withIssuer(const std::vector<CertificatePtr>& certificates,
     SignerInfoView renamed = signer;
     renamed.sid.issuer = ByteView{issuer.data(), issuer.size()};
     return namedIn(certificates, renamed);
-}
-
-// Base64 of the DER in lines of 64 characters separated by CR LF.
-std::string base64Lines(const std::vector<unsigned char>& der) {
-    std::string flat = stream::Base64::encode(
-        std::string_view(reinterpret_cast<const char*>(der.data()), der.size()));
-    std::string out;
-    out.reserve(flat.size() + flat.size() / 32 + 2);
-    for (size_t i = 0; i < flat.size(); i += 64) {
-        if (i != 0) {
-            out += "\r\n";
-        }
-        out.append(flat, i, 64);
-    }
-    return out;
 }
 
 } // namespace

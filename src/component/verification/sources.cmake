@@ -1,8 +1,22 @@
 target_sources(q2_component PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Base64Lines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNVerifier_Internal_PKCS7.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CQNVerifier_Internal_XMLDSig.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KeyInfoCertificates.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNVerifier.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNVerifyStatus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RepairedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignerCertificateCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/VerifierFailure.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XadesChecks.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XadesNamespace.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XadesPolicyDigest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlDecryption.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlFailureText.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlRecipientLookup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlReferenceResolver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlReferenceRoute.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlSignatureCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlSignedContent.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlSigningTime.cpp
 )
