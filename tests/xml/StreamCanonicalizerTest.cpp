@@ -180,3 +180,20 @@ TEST(DocumentScan, WhatCannotStream) {
     }
     EXPECT_FALSE(DocumentScan::scan(deep).has_value());
 }
+TEST(DocumentScan, AByteOrderMarkIsPartOfTheOffsets) {
+    const std::string text = "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?>\n<doc a='1'>"
+                             "<ds:Signature xmlns:ds='http://www.w3.org/2000/09/xmldsig#'/>"
+                             "\xC3\xA9</doc>";
+    std::optional<DocumentOutline> outline = DocumentScan::scan(text);
+    ASSERT_TRUE(outline.has_value());
+    EXPECT_EQ(text.substr(outline->rootTagBegin, outline->rootTagEnd - outline->rootTagBegin),
+              "<doc a='1'>");
+    EXPECT_EQ(text.substr(outline->rootEndTagBegin), "</doc>");
+    ASSERT_EQ(outline->signatures.size(), 1u);
+    EXPECT_EQ(text.substr(outline->signatures[0].begin, 4), "<ds:");
+    EXPECT_EQ(text[outline->signatures[0].end - 1], '>');
+    // A UTF-8 mark before a declaration of another encoding is left to the DOM road.
+    EXPECT_FALSE(DocumentScan::scan("\xEF\xBB\xBF<?xml version='1.0' encoding='ISO-8859-1'?>"
+                                    "<doc></doc>")
+                     .has_value());
+}

@@ -1,6 +1,8 @@
 #include "component/signing/CQNSignData_Internal_XMLDSig.h"
 
 #include <ctime>
+#include <optional>
+#include <strings.h>
 #include <unordered_set>
 
 #include <xercesc/dom/DOMImplementation.hpp>
@@ -23,6 +25,7 @@
 #include "component/signing/SignFromHashReference.h"
 #include "component/signing/SignerDescription.h"
 #include "component/signing/SigningTimeObject.h"
+#include "component/signing/StreamedDocument.h"
 #include "component/signing/XadesNames.h"
 #include "component/signing/XadesProperties.h"
 #include "component/signing/XmlElementBuilder.h"
@@ -86,23 +89,42 @@ DOMElement* lastReference(DOMElement& signatureElement) {
 
 // Ids for the elements of the new signature that lack one (its own children and references
 // only: signatures already in the document, or held in an enveloped Object, stay untouched).
-void giveIds(xercesc::DOMDocument& document, const std::string& signatureId,
+// moreIds: Id values of the document that its DOM lacks (see nextXmlId).
+void giveIds(xercesc::DOMDocument& document, const std::vector<std::string>& moreIds,
+             const std::string& signatureId,
              const std::vector<std::pair<const DOMElement*, const char*>>& elements) {
     for (const auto& [element, name] : elements) {
         if (!xml::hasAttribute(*element, "Id")) {
             XmlElementBuilder::setAttribute(const_cast<DOMElement&>(*element), "Id",
-                                            nextXmlId(document, signatureId + "-", name));
+                                            nextXmlId(document, signatureId + "-", name, moreIds));
         }
     }
 }
 
-void giveChildIds(xercesc::DOMDocument& document, DOMElement& parent,
-                  const std::string& signatureId, const char* localName) {
+void giveChildIds(xercesc::DOMDocument& document, const std::vector<std::string>& moreIds,
+                  DOMElement& parent, const std::string& signatureId, const char* localName) {
     std::vector<std::pair<const DOMElement*, const char*>> elements;
     for (const DOMElement* found : xml::childElements(parent, dsig::kNamespace, localName)) {
         elements.emplace_back(found, localName);
     }
-    giveIds(document, signatureId, elements);
+    giveIds(document, moreIds, signatureId, elements);
+}
+
+// An enveloped signature of a whole document whose text can be streamed is made without a
+// DOM of the document's content (see StreamedDocument); any other takes the DOM road.
+std::optional<StreamedDocument> streamedDocument(const std::string& content,
+                                                 const XmlSignSettings& settings, bool enveloping,
+                                                 bool detached) {
+    if (enveloping || detached || settings.signFromHash || !settings.parentElement.empty() ||
+        !settings.elementToSign.empty()) {
+        return std::nullopt;
+    }
+    std::optional<StreamedDocument> streamed = StreamedDocument::open(content);
+    if (streamed && !settings.encoding.empty() &&
+        strcasecmp(settings.encoding.c_str(), streamed->encoding().c_str()) != 0) {
+        return std::nullopt; // written again in another encoding: the DOM road
+    }
+    return streamed;
 }
 
 } // namespace
@@ -156,6 +178,14 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
         }
     }
 
+    const std::optional<StreamedDocument> streamed =
+        streamedDocument(content, settings, enveloping, detached);
+    static const std::vector<std::string> kNoMoreIds;
+    const std::vector<std::string>& moreIds = streamed ? streamed->ids() : kNoMoreIds;
+    if (streamed) {
+        documentText = streamed->skeleton();
+    }
+
     xml::DocumentPtr document = xml::XmlParser::parseOrRaise(documentText, xml::kSignerInput);
     const std::string encoding = settings.encoding.empty()
                                      ? xml::XmlSerializer::declaredEncoding(*document)
@@ -176,7 +206,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
     } else {
         parent = parentElement(*document, settings.parentElement);
     }
-    const std::string signatureId = nextXmlId(*document, "", "Signature");
+    const std::string signatureId = nextXmlId(*document, "", "Signature", moreIds);
     XSECProvider provider;
     xml::SignaturePtr signature = xml::newSignature(provider);
     signature->setDSIGNSPrefix(XmlString(settings.dsigPrefix()));
@@ -195,7 +225,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
 
     std::string objectId;
     if (enveloping && !detached) {
-        objectId = nextXmlId(*document, signatureId + "-", "Object");
+        objectId = nextXmlId(*document, signatureId + "-", "Object", moreIds);
         DSIGObject* object = signature->appendObject();
         object->setId(XmlString(objectId));
         const_cast<DOMElement*>(object->getElement())
@@ -203,7 +233,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
     }
 
     const std::time_t now = std::time(nullptr);
-    const std::string timeStampId = nextXmlId(*target, signatureId + "-", "TimeStamp");
+    const std::string timeStampId = nextXmlId(*target, signatureId + "-", "TimeStamp", moreIds);
     const bool signingTimeObject = signingTime_ && !settings.xades;
     if (signingTimeObject) {
         SigningTimeObject::append(*signature, signatureId, timeStampId, now);
@@ -218,7 +248,8 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
             XmlString(base64Lines(signer.der().data(), signer.der().size(), "\r\n")));
     }
 
-    // References.
+    // References; those in `done` have their digest already.
+    std::unordered_set<const DOMElement*> done;
     DOMElement* dataReference = nullptr; // the reference of detached data
     if (!enveloping) {
         DSIGReference* reference = signature->createReference(XmlString(settings.elementToSign),
@@ -228,6 +259,11 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
             reference->appendXPathTransform(kDropSignatures)->setNamespace("ds", dsig::kNamespace);
         }
         reference->appendCanonicalizationTransform(DSIGConstants::s_unicodeStrURIC14N_NOC);
+        if (streamed) {
+            DOMElement* whole = lastReference(*signatureElement);
+            XmlReferenceDigests::setDigestValue(*whole, streamed->digest());
+            done.insert(whole);
+        }
     } else if (!detached) {
         const std::string uri =
             settings.elementToSign.empty() ? "#" + objectId : settings.elementToSign;
@@ -251,12 +287,11 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
     }
 
     DOMElement* signedInfo = child(*signatureElement, "SignedInfo");
-    giveIds(*target, signatureId,
+    giveIds(*target, moreIds, signatureId,
             {{signedInfo, "SignedInfo"}, {child(*signatureElement, "KeyInfo"), "KeyInfo"}});
-    giveChildIds(*target, *signedInfo, signatureId, "Reference");
+    giveChildIds(*target, moreIds, *signedInfo, signatureId, "Reference");
 
     // Digests: the detached data's first when its URI is to be overridden.
-    std::unordered_set<const DOMElement*> done;
     if (dataReference != nullptr && !settings.overrideUri.empty()) {
         XmlReferenceDigests::setDigestValue(*dataReference,
                                             XmlReferenceDigests::digest(*dataReference));
@@ -272,10 +307,15 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
         SignFromHashReference::append(*signature, *signatureElement);
         XmlSignatureValue::sign(*signature, *signatureElement, *key);
     }
-    giveChildIds(*target, *signatureElement, signatureId, "SignatureValue");
-    giveChildIds(*target, *signatureElement, signatureId, "Object");
+    giveChildIds(*target, moreIds, *signatureElement, signatureId, "SignatureValue");
+    giveChildIds(*target, moreIds, *signatureElement, signatureId, "Object");
 
     signature.reset();
+    if (streamed) {
+        xml::XmlSerializer text(encoding);
+        text.write(*signatureElement);
+        return streamed->withSignature(content, text.bytes());
+    }
     std::string bytes = xml::XmlSerializer::serialize(*target, encoding);
     return stream::ByteBuffer(std::string_view(bytes));
 }

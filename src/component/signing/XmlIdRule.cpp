@@ -42,9 +42,26 @@ std::string incremented(std::string_view digits) {
 } // namespace
 
 std::string nextXmlId(const xercesc::DOMDocument& document, std::string_view prefix,
-                      std::string_view name) {
+                      std::string_view name, const std::vector<std::string>& moreIds) {
     const std::string start = std::string(prefix) + std::string(name);
     std::string largest; // significant digits of the largest number found
+    auto consider = [&](std::string_view value) {
+        if (!value.starts_with(start)) {
+            return;
+        }
+        std::string_view rest = value.substr(start.size());
+        size_t count = 0;
+        while (count < rest.size() && rest[count] >= '0' && rest[count] <= '9') {
+            ++count;
+        }
+        std::string_view number = significant(rest.substr(0, count));
+        if (lessThan(largest, number)) {
+            largest = number;
+        }
+    };
+    for (const std::string& value : moreIds) {
+        consider(value);
+    }
     const xercesc::DOMElement* element = document.getDocumentElement();
     // Every element, in document order, without recursion.
     while (element != nullptr) {
@@ -54,19 +71,7 @@ std::string nextXmlId(const xercesc::DOMDocument& document, std::string_view pre
             if (!isIdName(attribute->getNodeName())) {
                 continue;
             }
-            std::string value = platform::xml::toUtf8(attribute->getNodeValue());
-            if (!value.starts_with(start)) {
-                continue;
-            }
-            std::string_view rest = std::string_view(value).substr(start.size());
-            size_t count = 0;
-            while (count < rest.size() && rest[count] >= '0' && rest[count] <= '9') {
-                ++count;
-            }
-            std::string_view number = significant(rest.substr(0, count));
-            if (lessThan(largest, number)) {
-                largest = number;
-            }
+            consider(platform::xml::toUtf8(attribute->getNodeValue()));
         }
         if (const xercesc::DOMElement* child = element->getFirstElementChild()) {
             element = child;

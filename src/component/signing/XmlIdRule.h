@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <xercesc/dom/DOMDocument.hpp>
 
@@ -12,8 +13,9 @@ namespace component::signing {
 // attribute value of the document (a value without such digits counts as 0), so the first Id
 // ends in 1 and the one after "Signature10" is "Signature11". Numbers of any length are
 // compared and incremented as decimal texts. A document without a document element gives
-// prefix + name + "1".
+// prefix + name + "1". moreIds are values of the document's Id attributes that are not in
+// the DOM (a document read by streaming keeps only its skeleton as a DOM).
 std::string nextXmlId(const xercesc::DOMDocument& document, std::string_view prefix,
-                      std::string_view name);
+                      std::string_view name, const std::vector<std::string>& moreIds = {});
 
 } // namespace component::signing

@@ -14,6 +14,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SignFromHashReference.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignerDescription.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SigningTimeObject.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StreamedDocument.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XadesProperties.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlElementBuilder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlIdRule.cpp

@@ -217,6 +217,14 @@ std::optional<DocumentOutline> DocumentScan::scan(std::string_view bytes,
     if (!encoding || !streamableEncoding(*encoding)) {
         return std::nullopt;
     }
+    // The parser's source offsets do not count a byte order mark: the text after it is
+    // scanned (still read as UTF-8) and the offsets moved past it at the end.
+    const size_t mark = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    if (mark != 0 && !encoding->empty() && lower(*encoding) != "utf-8" &&
+        lower(*encoding) != "utf8") {
+        return std::nullopt; // a UTF-8 mark on a text declared otherwise: the DOM road decides
+    }
+    bytes.remove_prefix(mark);
     std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
     reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpacePrefixes, false);
@@ -247,6 +255,14 @@ std::optional<DocumentOutline> DocumentScan::scan(std::string_view bytes,
     if (outline.rootName.empty() || outline.rootEndTagBegin == 0) {
         return std::nullopt;
     }
+    for (size_t* offset : {&outline.rootTagBegin, &outline.rootTagEnd, &outline.rootEndTagBegin}) {
+        *offset += mark;
+    }
+    for (DocumentOutline::Signature& signature : outline.signatures) {
+        signature.begin += mark;
+        signature.end += mark;
+    }
+
     return outline;
 }
 
