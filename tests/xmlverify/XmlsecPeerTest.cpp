@@ -281,3 +281,22 @@ TEST_F(RemoteReferences, ServerThatIsGoneFails) {
     EXPECT_EQ(v.statuses[0].idError, -1);
     EXPECT_NE(v.statuses[0].description.find("failed to verify"), std::string::npos);
 }
+
+TEST_F(XmlsecPeer, EnvelopedTransformAloneKeepsTheOtherSignaturesInTheDigest) {
+    // The first signature is made alone; the second is added and signed after it. The first
+    // one's enveloped transform now also covers the second (changed since), so it fails; the
+    // second one's covers the first as it stands, so it holds. A verifier that left every
+    // signature out of both digests would judge them the other way round.
+    const std::string onlyEnveloped = reference("", {transform(kEnveloped), transform(kC14n)});
+    std::string first = xmlsecSign(document(xmltemplate::signature("first", onlyEnveloped)),
+                                   "--id-attr:Id Signature");
+    const size_t end = first.rfind("</doc>");
+    ASSERT_NE(end, std::string::npos);
+    first.insert(end, xmltemplate::signature("second", onlyEnveloped));
+    std::string both = xmlsecSign(first, "--id-attr:Id Signature --node-id second");
+    Verification v = verifyXml(both);
+    EXPECT_EQ(v.result, 0);
+    ASSERT_EQ(v.statuses.size(), 2u);
+    EXPECT_EQ(v.statuses[0].idError, -1);
+    EXPECT_EQ(v.statuses[1].idError, 0) << v.statuses[1].description;
+}

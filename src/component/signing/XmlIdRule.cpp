@@ -5,6 +5,7 @@
 #include <xercesc/dom/DOMNamedNodeMap.hpp>
 #include <xercesc/util/XMLString.hpp>
 
+#include "platform/xml/DomLookup.h"
 #include "platform/xml/XmlText.h"
 
 namespace component::signing {
@@ -73,19 +74,7 @@ std::string nextXmlId(const xercesc::DOMDocument& document, std::string_view pre
             }
             consider(platform::xml::toUtf8(attribute->getNodeValue()));
         }
-        if (const xercesc::DOMElement* child = element->getFirstElementChild()) {
-            element = child;
-            continue;
-        }
-        while (element != nullptr && element->getNextElementSibling() == nullptr) {
-            const xercesc::DOMNode* parent = element->getParentNode();
-            element = parent != nullptr && parent->getNodeType() == xercesc::DOMNode::ELEMENT_NODE
-                          ? static_cast<const xercesc::DOMElement*>(parent)
-                          : nullptr;
-        }
-        if (element != nullptr) {
-            element = element->getNextElementSibling();
-        }
+        element = platform::xml::nextElement(*element);
     }
     return start + incremented(largest.empty() ? "0" : largest);
 }

@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include <xsec/dsig/DSIGKeyInfoList.hpp>
@@ -120,14 +121,25 @@ int CQNVerifier_Internal_XMLDSig::verify(const unsigned char* message, size_t me
     platform::xml::XmlLibraries::require();
     // The content is this verification's: none when it ends before the content is taken.
     content_.clear();
-    platform::xml::XmlParser::Result parsed = platform::xml::XmlParser::parse(
-        std::string_view(reinterpret_cast<const char*>(message), messageSize),
-        platform::xml::kVerifierInput, platform::xml::XmlParser::Errors::Collect);
+    const std::string_view text(reinterpret_cast<const char*>(message), messageSize);
+    auto parse = [](std::string_view bytes) {
+        return platform::xml::XmlParser::parse(bytes, platform::xml::kVerifierInput,
+                                               platform::xml::XmlParser::Errors::Collect);
+    };
+    // A large signed document is best read as a stream; the DOM road whenever that would not
+    // check everything the DOM road checks.
+    std::optional<StreamedMessage> streamed = StreamedMessage::open(text);
+    platform::xml::XmlParser::Result parsed = parse(streamed ? streamed->skeleton() : text);
+    if (streamed && !streamed->covers(*parsed.document)) {
+        streamed.reset();
+        parsed = parse(text);
+    }
     XSECProvider provider;
     std::unique_ptr<XSECURIResolver> resolver = newXmlReferenceResolver();
 
     Run run;
     run.document = parsed.document.get();
+    run.streamed = streamed ? &*streamed : nullptr;
     run.provider = &provider;
     run.resolver = resolver.get();
     run.encoding = platform::xml::XmlSerializer::declaredEncoding(*run.document);
@@ -189,7 +201,7 @@ bool CQNVerifier_Internal_XMLDSig::verifySignature(Run& run, xercesc::DOMElement
         XmlSignatureVerdict verdict =
             run.signFromHash
                 ? XmlSignatureCheck::verifyWithDigest(*signature, element, run.suppliedDigest)
-                : XmlSignatureCheck::verify(*signature, element);
+                : XmlSignatureCheck::verify(*signature, element, run.streamed);
         status->setSignerCertificate(dispatchOf(*object));
         if (!verdict.valid) {
             status->setError(-1, verdict.messages);
@@ -254,7 +266,7 @@ void CQNVerifier_Internal_XMLDSig::afterSignatures(Run& run, xercesc::DOMElement
         loadSignature(*run.provider, *run.document, first, run.resolver);
     // From here on a failure ends the verification with the result reached so far.
     try {
-        content_ = xmlSignedContent(*signature, first, run.encoding);
+        content_ = xmlSignedContent(*signature, first, run.encoding, run.streamed);
         signature.reset();
         while (xercesc::DOMElement* encrypted = XmlDecryption::firstEncryptedData(*run.document)) {
             XmlDecryption::decrypt(*run.provider, *run.document, *encrypted);

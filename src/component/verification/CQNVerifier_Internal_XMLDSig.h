@@ -10,6 +10,7 @@
 #include <xsec/framework/XSECURIResolver.hpp>
 
 #include "component/verification/CQNVerifier_Internal.h"
+#include "component/verification/StreamedMessage.h"
 #include "component/verification/XadesChecks.h"
 
 namespace component::verification {
@@ -44,6 +45,7 @@ private:
     // What one verify() shares with its steps.
     struct Run {
         xercesc::DOMDocument* document = nullptr;
+        const StreamedMessage* streamed = nullptr; // when the document is its skeleton
         XSECProvider* provider = nullptr;
         XSECURIResolver* resolver = nullptr;
         std::string encoding;

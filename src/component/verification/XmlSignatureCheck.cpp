@@ -54,9 +54,16 @@ std::string manifestFailures(const DSIGReference& reference) {
 }
 
 // Empty when the reference verifies, else the message that says why not.
-std::string checkReference(DSIGReference& reference, xercesc::DOMElement& element) {
+std::string checkReference(DSIGReference& reference, xercesc::DOMElement& element,
+                           const StreamedMessage* streamed) {
     std::string uri = platform::xml::attributeText(element, "URI");
     try {
+        if (const std::string* octets = streamed ? streamed->octetsOf(element) : nullptr) {
+            return platform::xml::ReferenceDigester::digestOf(element, *octets) ==
+                           platform::xml::ReferenceDigester::storedDigest(element)
+                       ? std::string()
+                       : XmlSignatureCheck::referenceFailure(uri);
+        }
         if (digestedByXmlLayer(element)) {
             return platform::xml::ReferenceDigester::matches(element)
                        ? std::string()
@@ -83,7 +90,8 @@ std::string XmlSignatureCheck::referenceFailure(std::string_view uri, std::strin
 }
 
 XmlSignatureVerdict XmlSignatureCheck::verify(DSIGSignature& signature,
-                                              const xercesc::DOMElement& signatureElement) {
+                                              const xercesc::DOMElement& signatureElement,
+                                              const StreamedMessage* streamed) {
     std::vector<xercesc::DOMElement*> elements = referenceElements(signatureElement);
     DSIGReferenceList* references = signature.getReferenceList();
     size_t count = references != nullptr ? references->getSize() : 0;
@@ -92,7 +100,7 @@ XmlSignatureVerdict XmlSignatureCheck::verify(DSIGSignature& signature,
     }
     XmlSignatureVerdict verdict;
     for (size_t i = 0; i < count; ++i) {
-        verdict.messages += checkReference(*references->item(i), *elements[i]);
+        verdict.messages += checkReference(*references->item(i), *elements[i], streamed);
     }
     bool referencesHold = verdict.messages.empty();
     // As the library does, the signature value is checked even when a reference failed.

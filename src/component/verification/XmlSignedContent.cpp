@@ -34,7 +34,7 @@ platform::xml::DocumentPtr emptyDocument() {
 
 // The octets of the signature's first reference after its transforms, appended to out.
 void appendFirstReference(DSIGSignature& signature, const xercesc::DOMElement& signatureElement,
-                          std::string& out) {
+                          const StreamedMessage* streamed, std::string& out) {
     const xercesc::DOMElement* signedInfo =
         platform::xml::firstChildElement(signatureElement, dsig::kNamespace, "SignedInfo");
     const xercesc::DOMElement* first =
@@ -44,6 +44,10 @@ void appendFirstReference(DSIGSignature& signature, const xercesc::DOMElement& s
     DSIGReferenceList* references = signature.getReferenceList();
     if (first == nullptr || references == nullptr || references->getSize() == 0) {
         platform::xml::raiseXmlFailure("The signature has no reference");
+    }
+    if (const std::string* octets = streamed ? streamed->octetsOf(*first) : nullptr) {
+        out.append(*octets);
+        return;
     }
     if (digestedByXmlLayer(*first)) {
         platform::xml::ReferenceDigester::transform(
@@ -67,7 +71,7 @@ void appendFirstReference(DSIGSignature& signature, const xercesc::DOMElement& s
 } // namespace
 
 std::string xmlSignedContent(DSIGSignature& signature, const xercesc::DOMElement& signatureElement,
-                             const std::string& encoding) {
+                             const std::string& encoding, const StreamedMessage* streamed) {
     platform::xml::XmlSerializer writer(encoding);
     platform::xml::DocumentPtr empty = emptyDocument();
     writer.write(*empty);
@@ -82,7 +86,7 @@ std::string xmlSignedContent(DSIGSignature& signature, const xercesc::DOMElement
         return writer.take();
     }
     std::string out = writer.take();
-    appendFirstReference(signature, signatureElement, out);
+    appendFirstReference(signature, signatureElement, streamed, out);
     return out;
 }
 

@@ -7,6 +7,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/QNVerifyStatus.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RepairedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignerCertificateCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StreamedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/VerifierFailure.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XadesChecks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XadesNamespace.cpp

@@ -69,6 +69,9 @@ public:
             outline_.rootTagBegin = begin;
             outline_.rootTagEnd = end;
         }
+        if (std::u16string_view(localname) == u"EncryptedData") {
+            outline_.encryptedData = true;
+        }
         if (signatureDepth_ == 0 && std::u16string_view(localname) == u"Signature" &&
             toUtf8(uri) == dsig::kNamespace) {
             signatureDepth_ = depth_;

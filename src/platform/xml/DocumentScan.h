@@ -26,6 +26,7 @@ struct DocumentOutline {
     };
     std::vector<Signature> signatures; // outermost ds:Signature elements, in document order
     std::vector<std::string> ids;      // values of every attribute named id, Id, ID or iD
+    bool encryptedData = false;        // an element named EncryptedData (any namespace)
 };
 
 // One SAX pass over a document with the system's safe parser configuration (no DTD, no

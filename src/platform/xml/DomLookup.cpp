@@ -126,4 +126,18 @@ std::string textOf(const xercesc::DOMNode& node) {
     return toUtf8(node.getTextContent());
 }
 
+const xercesc::DOMElement* nextElement(const xercesc::DOMElement& from) {
+    if (const xercesc::DOMElement* child = from.getFirstElementChild()) {
+        return child;
+    }
+    const xercesc::DOMElement* element = &from;
+    while (element != nullptr && element->getNextElementSibling() == nullptr) {
+        const xercesc::DOMNode* parent = element->getParentNode();
+        element = parent != nullptr && parent->getNodeType() == xercesc::DOMNode::ELEMENT_NODE
+                      ? static_cast<const xercesc::DOMElement*>(parent)
+                      : nullptr;
+    }
+    return element != nullptr ? element->getNextElementSibling() : nullptr;
+}
+
 } // namespace platform::xml

@@ -24,6 +24,9 @@ const xercesc::DOMElement* firstChildElement(const xercesc::DOMNode& parent,
 std::vector<const xercesc::DOMElement*> descendantElements(const xercesc::DOMNode& root,
                                                            std::string_view namespaceUri,
                                                            std::string_view localName);
+// The element after this one in document order (its first child element, else the next
+// element after it or after one of its ancestors), without recursion; null at the end.
+const xercesc::DOMElement* nextElement(const xercesc::DOMElement& element);
 // The nearest ancestor element with that namespace and local name, or null.
 const xercesc::DOMElement* ancestorElement(const xercesc::DOMNode& node,
                                            std::string_view namespaceUri,

@@ -152,15 +152,30 @@ std::string ReferenceDigester::octets(xercesc::DOMElement& reference) {
     return out;
 }
 
-std::vector<unsigned char> ReferenceDigester::digest(xercesc::DOMElement& reference) {
+namespace {
+
+crypt::HashAlgorithm requiredDigestAlgorithm(const xercesc::DOMElement& reference) {
     std::string name;
     std::optional<crypt::HashAlgorithm> algorithm = digestAlgorithm(reference, &name);
     if (!algorithm) {
         raiseXmlFailure("The digest method \"" + name + "\" is not supported here");
     }
-    crypt::Digest digest(*algorithm);
+    return *algorithm;
+}
+
+} // namespace
+
+std::vector<unsigned char> ReferenceDigester::digest(xercesc::DOMElement& reference) {
+    crypt::Digest digest(requiredDigestAlgorithm(reference));
     transform(reference,
               [&digest](const unsigned char* bytes, size_t size) { digest.update(bytes, size); });
+    return digest.finish();
+}
+
+std::vector<unsigned char> ReferenceDigester::digestOf(const xercesc::DOMElement& reference,
+                                                       std::string_view octets) {
+    crypt::Digest digest(requiredDigestAlgorithm(reference));
+    digest.update(octets.data(), octets.size());
     return digest.finish();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <xercesc/dom/DOMElement.hpp>
@@ -36,6 +37,9 @@ public:
 
     // The digest of those octets with the reference's DigestMethod.
     static std::vector<unsigned char> digest(xercesc::DOMElement& reference);
+    // The digest of octets obtained otherwise, with the reference's DigestMethod.
+    static std::vector<unsigned char> digestOf(const xercesc::DOMElement& reference,
+                                               std::string_view octets);
 
     // The reference's DigestValue, decoded from Base64.
     static std::vector<unsigned char> storedDigest(const xercesc::DOMElement& reference);

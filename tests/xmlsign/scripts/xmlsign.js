@@ -160,4 +160,26 @@ has(prefixed, "<x:QualifyingProperties", "prefix x");
 has(prefixed, "<x:SignedInfo", "prefix x");
 has(prefixed, "<ds:DigestMethod", "ds inside the block");
 has(prefixed, "<x:ClaimedRole>Firmante</x:ClaimedRole>", "signer role");
+
+// The component's own verifier accepts what it signed, one status per signature.
+system.setMode(2);
+function verified(signed, count, what) {
+    var v = system.newVerifier();
+    equal(v.verify(signed, null, 0), 1, what + " result");
+    for (var i = 0; i < count; i++) {
+        equal(v.getStatus(i).errorDescription, "No error", what + " status " + i);
+    }
+    equal(v.getStatus(count), null, what + " has " + count + " statuses");
+    return v;
+}
+verified(plain, 1, "XAdES");
+verified(both, 2, "XAdES twice");
+verified(timed, 1, "XAdES with SigningTime");
+verified(prefixed, 1, "XAdES with prefix x");
+// A changed document: both signatures fail.
+var changed = system.newVerifier();
+equal(changed.verify(content(both.contentString.replace("<b>dos</b>", "<b>tres</b>")), null, 0),
+      0, "changed result");
+equal(changed.getStatus(0).idError, -1, "changed first signature");
+equal(changed.getStatus(1).idError, -1, "changed second signature");
 done();
