@@ -66,6 +66,32 @@ xml.encrypt(load("doc.xml"), xr).saveFile(dir + "/doc-enc.xml");
 system.setProperty("SymmmetricCryptAlgorithm", algorithms["aes128"]);
 xml.encrypt(doc, xr).saveFile(dir + "/after-xml.der");
 
+// The component's XML verifier (mode 6) opens what it encrypted for a certificate the user
+// holds: each algorithm, in each of the three placements.
+var forMe = new ActiveXObject("Quillion2.QNRecipients");
+forMe.setRecipient(mine);
+var xmlAlgorithms = ["1.2.840.113549.3.7", "AES-128", "AES-256"];
+var placements = [["", "FALSE"], ["secreto", "FALSE"], ["secreto", "TRUE"]];
+for (var x = 0; x < xmlAlgorithms.length; x++) {
+    for (var p = 0; p < placements.length; p++) {
+        var what = "XML Encryption " + xmlAlgorithms[x] + " [" + placements[p] + "]";
+        var enveloper = system.newEnvelopedData();
+        system.setProperty("SymmmetricCryptAlgorithm", xmlAlgorithms[x]);
+        system.setProperty("ElementToCypher", placements[p][0]);
+        system.setProperty("XMLEncDoContentOnly", placements[p][1]);
+        var sealedXml = enveloper.encrypt(load("doc.xml"), forMe);
+        check(sealedXml.contentString.indexOf("Nos vemos") < 0, what + ": still readable");
+        var opener = system.newVerifier();
+        equal(opener.verify(sealedXml, null, 0), 5, what + ": result");
+        equal(opener.getStatus(0).idError, 0, what + ": status");
+        equal(opener.getStatus(0).signerCertificate.getSubjectName(), mine.getSubjectName(),
+              what + ": recipient");
+        var opened = opener.getContent().contentString;
+        check(opened.indexOf("Nos vemos <b>ma") > 0 && opened.indexOf("</b> a las 5") > 0,
+              what + ": content " + opened);
+    }
+}
+
 // An envelope made by ProgID has no enveloper.
 var bare = new ActiveXObject("Quillion2.QNEnvelopedData");
 fails(function () { bare.encrypt(doc, recipients); }, 0x8004465C,
