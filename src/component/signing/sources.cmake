@@ -6,12 +6,12 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CQNSignData_Internal_XMLDSig.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CadesAttributes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CertificateIdentity.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/EnvelopedTransformTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExternalReferenceDigest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NamespacedImport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNSignData.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignFailure.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignFromHashReference.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SignatureInsideReference.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignerDescription.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SigningTimeObject.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StreamedDocument.cpp

@@ -1,4 +1,4 @@
-#include "component/signing/EnvelopedTransformTest.h"
+#include "component/signing/SignatureInsideReference.h"
 
 #include <optional>
 #include <string>
