@@ -6,7 +6,6 @@
 #include <xercesc/dom/DOMImplementation.hpp>
 #include <xercesc/dom/DOMImplementationRegistry.hpp>
 #include <xsec/dsig/DSIGConstants.hpp>
-#include <xsec/dsig/DSIGKeyInfoX509.hpp>
 #include <xsec/dsig/DSIGObject.hpp>
 #include <xsec/dsig/DSIGReference.hpp>
 #include <xsec/dsig/DSIGSignature.hpp>
@@ -14,24 +13,20 @@
 #include <xsec/framework/XSECProvider.hpp>
 
 #include "com/HResult.h"
-#include "component/content/XadesVersion.h"
 #include "component/module/ErrorCodes.h"
 #include "component/module/ModuleLog.h"
-#include "component/signing/Base64Lines.h"
-#include "component/signing/CertificateIdentity.h"
 #include "component/signing/EnvelopedTransformTest.h"
 #include "component/signing/SignFromHashReference.h"
 #include "component/signing/SignerDescription.h"
 #include "component/signing/SigningTimeObject.h"
-#include "component/signing/XadesNames.h"
 #include "component/signing/XadesProperties.h"
 #include "component/signing/XmlElementBuilder.h"
 #include "component/signing/XmlIdRule.h"
 #include "component/signing/XmlReferenceDigests.h"
+#include "component/signing/XmlSignatureFrame.h"
 #include "component/signing/XmlSignatureValue.h"
 #include "component/signing/XmlTarget.h"
 #include "platform/xml/DomLookup.h"
-#include "platform/xml/XPathSelection.h"
 #include "platform/xml/XmlDsigNames.h"
 #include "platform/xml/XmlLibraries.h"
 #include "platform/xml/XmlParser.h"
@@ -50,7 +45,6 @@ using stream::exceptions::StreamException;
 using xercesc::DOMElement;
 using xml::XmlString;
 
-constexpr char kSha1Oid[] = "1.3.14.3.2.26";
 constexpr char kDetachedDocument[] = "<detached>detached</detached>";
 constexpr char kDropSignatures[] = "not(ancestor-or-self::ds:Signature)";
 
@@ -60,21 +54,8 @@ xml::DocumentPtr newDocument() {
         xercesc::DOMImplementationRegistry::getDOMImplementation(core)->createDocument());
 }
 
-// The element an enveloped signature goes into.
-DOMElement* parentElement(xercesc::DOMDocument& document, const std::string& expression) {
-    if (expression.empty()) {
-        return document.getDocumentElement();
-    }
-    std::vector<DOMElement*> found = xml::XPathSelection::elements(document, expression);
-    if (found.empty()) {
-        throw StreamException("No se encontro el elemento indicado en ParentElement: " + expression,
-                              module::QN_E_OPERATION);
-    }
-    return found.front();
-}
-
 DOMElement* child(DOMElement& parent, const char* localName) {
-    return const_cast<DOMElement*>(xml::firstChildElement(parent, dsig::kNamespace, localName));
+    return XmlSignatureFrame::child(parent, localName);
 }
 
 // The reference createReference appended last.
@@ -82,27 +63,6 @@ DOMElement* lastReference(DOMElement& signatureElement) {
     auto references =
         xml::childElements(*child(signatureElement, "SignedInfo"), dsig::kNamespace, "Reference");
     return const_cast<DOMElement*>(references.back());
-}
-
-// Ids for the elements of the new signature that lack one (its own children and references
-// only: signatures already in the document, or held in an enveloped Object, stay untouched).
-void giveIds(xercesc::DOMDocument& document, const std::string& signatureId,
-             const std::vector<std::pair<const DOMElement*, const char*>>& elements) {
-    for (const auto& [element, name] : elements) {
-        if (!xml::hasAttribute(*element, "Id")) {
-            XmlElementBuilder::setAttribute(const_cast<DOMElement&>(*element), "Id",
-                                            nextXmlId(document, signatureId + "-", name));
-        }
-    }
-}
-
-void giveChildIds(xercesc::DOMDocument& document, DOMElement& parent,
-                  const std::string& signatureId, const char* localName) {
-    std::vector<std::pair<const DOMElement*, const char*>> elements;
-    for (const DOMElement* found : xml::childElements(parent, dsig::kNamespace, localName)) {
-        elements.emplace_back(found, localName);
-    }
-    giveIds(document, signatureId, elements);
 }
 
 } // namespace
@@ -160,11 +120,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
     const std::string encoding = settings.encoding.empty()
                                      ? xml::XmlSerializer::declaredEncoding(*document)
                                      : settings.encoding;
-    if (settings.hashAlgorithm != kSha1Oid) {
-        throw StreamException("El algoritmo de hash indicado no está disponible para XMLDig. "
-                              "Únicamente válido el RSA+SHA1.",
-                              module::QN_E_HASH_ALGORITHM);
-    }
+    checkHashAlgorithm(settings);
 
     // The signature, in the document or as the root of a new one.
     xml::DocumentPtr built;
@@ -174,19 +130,13 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
         built = newDocument();
         target = built.get();
     } else {
-        parent = parentElement(*document, settings.parentElement);
+        parent = XmlSignatureFrame::parentElement(*document, settings.parentElement);
     }
     const std::string signatureId = nextXmlId(*document, "", "Signature");
     XSECProvider provider;
     xml::SignaturePtr signature = xml::newSignature(provider);
-    signature->setDSIGNSPrefix(XmlString(settings.dsigPrefix()));
-    DOMElement* signatureElement = signature->createBlankSignature(
-        target, DSIGConstants::s_unicodeStrURIC14N_NOC, DSIGConstants::s_unicodeStrURIRSA_SHA1);
-    XmlElementBuilder::setAttribute(*signatureElement, "Id", signatureId);
-    if (settings.xades) {
-        XmlElementBuilder::declareNamespace(*signatureElement, "xades",
-                                            xades::namespaceOf(content::XadesVersion::get()));
-    }
+    DOMElement* signatureElement =
+        XmlSignatureFrame::create(*signature, *target, signatureId, settings);
     if (enveloping) {
         target->appendChild(signatureElement);
     } else {
@@ -210,13 +160,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
     }
 
     const platform::crypt::Certificate& signer = certificate.getCertContext();
-    CertificateIdentity identity = CertificateIdentity::of(signer);
-    DSIGKeyInfoX509* x509 = signature->appendX509Data();
-    x509->setX509IssuerSerial(XmlString(identity.issuerName), XmlString(identity.serialNumber));
-    if (settings.includeCertificate) {
-        x509->appendX509Certificate(
-            XmlString(base64Lines(signer.der().data(), signer.der().size(), "\r\n")));
-    }
+    XmlSignatureFrame::appendKeyInfo(*signature, certificate, settings.includeCertificate);
 
     // References.
     DOMElement* dataReference = nullptr; // the reference of detached data
@@ -250,10 +194,8 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
                                 {signatureId, settings.prefix, signingTime_, now});
     }
 
-    DOMElement* signedInfo = child(*signatureElement, "SignedInfo");
-    giveIds(*target, signatureId,
-            {{signedInfo, "SignedInfo"}, {child(*signatureElement, "KeyInfo"), "KeyInfo"}});
-    giveChildIds(*target, *signedInfo, signatureId, "Reference");
+    DOMElement* signedInfo =
+        XmlSignatureFrame::nameSignedInfo(*target, *signatureElement, signatureId);
 
     // Digests: the detached data's first when its URI is to be overridden.
     std::unordered_set<const DOMElement*> done;
@@ -272,8 +214,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
         SignFromHashReference::append(*signature, *signatureElement);
         XmlSignatureValue::sign(*signature, *signatureElement, *key);
     }
-    giveChildIds(*target, *signatureElement, signatureId, "SignatureValue");
-    giveChildIds(*target, *signatureElement, signatureId, "Object");
+    XmlSignatureFrame::nameSignedParts(*target, *signatureElement, signatureId);
 
     signature.reset();
     std::string bytes = xml::XmlSerializer::serialize(*target, encoding);

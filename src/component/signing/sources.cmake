@@ -19,6 +19,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/XmlIdRule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlReferenceDigests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlSignSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlSignatureFrame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlSignatureValue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlTarget.cpp
 )
