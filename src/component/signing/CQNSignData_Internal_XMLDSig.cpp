@@ -12,7 +12,6 @@
 #include <xsec/dsig/DSIGTransformXPath.hpp>
 #include <xsec/framework/XSECProvider.hpp>
 
-#include "com/HResult.h"
 #include "component/module/ErrorCodes.h"
 #include "component/module/ModuleLog.h"
 #include "component/signing/EnvelopedTransformTest.h"
@@ -20,6 +19,8 @@
 #include "component/signing/SignerDescription.h"
 #include "component/signing/SigningTimeObject.h"
 #include "component/signing/XadesProperties.h"
+#include "component/signing/XmlCoSignature.h"
+#include "component/signing/XmlCounterSignature.h"
 #include "component/signing/XmlElementBuilder.h"
 #include "component/signing/XmlIdRule.h"
 #include "component/signing/XmlReferenceDigests.h"
@@ -76,17 +77,24 @@ CQNSignData_Internal_XMLDSig::sign(const unsigned char* content, size_t size,
     const std::string text(reinterpret_cast<const char*>(content), size);
     const XmlSignSettings settings = XmlSignSettings::read();
     checkCombination(settings, text, detached);
-    // With "Xades" a document that already holds signatures gets one more XAdES signature of
-    // its own: counter-signatures are not made in this version.
+    if (settings.xades && !detached) {
+        // The signatures already in the document are counter-signed.
+        return XmlCounterSignature::sign(
+            text, settings, [&](const std::string& document, const XmlSignSettings& current) {
+                return signOne(document, certificate, false, current);
+            });
+    }
     return signOne(text, certificate, detached, settings);
 }
 
-stream::ByteBuffer
-CQNSignData_Internal_XMLDSig::cosign(const unsigned char*, size_t, const unsigned char*, size_t,
-                                     const certificates::CQNCertificate_Internal&, bool) {
+stream::ByteBuffer CQNSignData_Internal_XMLDSig::cosign(
+    const unsigned char* signedContent, size_t signedSize, const unsigned char*, size_t,
+    const certificates::CQNCertificate_Internal& certificate, bool detached) {
     module::logTrace("CQNSignData_Internal_XMLDSig::cosign");
     module::logInfo("CQNSignData_Internal_XMLDSig cosign");
-    throw StreamException(kCosignNotAvailable, static_cast<int32_t>(E_NOTIMPL));
+    return XmlCoSignature::cosign(
+        std::string_view(reinterpret_cast<const char*>(signedContent), signedSize), certificate,
+        detached, signingTime_);
 }
 
 stream::ByteBuffer

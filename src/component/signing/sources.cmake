@@ -8,6 +8,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CertificateIdentity.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EnvelopedTransformTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExternalReferenceDigest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LeafSignatureSearch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NamespacedImport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNSignData.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignFailure.cpp
@@ -15,6 +16,8 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SignerDescription.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SigningTimeObject.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XadesProperties.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlCoSignature.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlCounterSignature.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlElementBuilder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlIdRule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlReferenceDigests.cpp
