@@ -4,6 +4,8 @@
 #include <xercesc/dom/DOMElement.hpp>
 
 #include "CoSignFixture.h"
+#include "component/content/XadesVersion.h"
+#include "component/signing/LeafSignatureSearch.h"
 #include "component/signing/XmlCounterSignature.h"
 #include "platform/xml/DomLookup.h"
 #include "platform/xml/XmlDsigNames.h"
@@ -241,4 +243,42 @@ TEST_F(CounterSignTest, ThePrefixOfTheSettingsNamesTheCounterSignatureElement) {
     EXPECT_EQ(toUtf8(holders[0]->getNamespaceURI()), "http://uri.etsi.org/01903/v1.2.2#");
     EXPECT_EQ(counterSigned(signatureById(*document, "Signature2")), "Signature1");
     expectAllVerify(out);
+}
+
+TEST(LeafSignatureSearch, LeavesAreTheSignaturesNoReferenceCounterSigns) {
+    const std::string ds = "xmlns:ds=\"http://www.w3.org/2000/09/xmldsig#\"";
+    auto document = parseXml(
+        "<doc " + ds +
+        "><ds:Signature Id=\"A\"/><ds:Signature id=\"x\" Id=\"B\"/><ds:Signature Id=\"y\" "
+        "ID=\"C\"/><ds:Signature/><other:Signature xmlns:other=\"urn:other\" Id=\"D\"/>"
+        "<ds:Reference URI=\"#A-SignatureValue1\"/><ds:Reference URI=\"#B-SignatureValue2\"/>"
+        "<ds:Reference URI=\"C-SignatureValue1\"/></doc>");
+    std::vector<component::signing::LeafSignature> leaves =
+        component::signing::findLeafSignatures(*document);
+    std::vector<std::string> ids;
+    for (const auto& leaf : leaves) {
+        ids.push_back(leaf.id);
+        EXPECT_EQ(toUtf8(leaf.element->getLocalName()), "Signature");
+    }
+    // A is counter-signed; the last of Id, id and ID in the DOM's attribute order (sorted by
+    // name: ID, Id, id) names the others; D is no XML-DSig signature.
+    EXPECT_EQ(ids, (std::vector<std::string>{"x", "y", ""}));
+}
+
+TEST_F(CounterSignTest, ASignatureOfAnotherXadesVersionIsRefused) {
+    std::string once = signOk(kDocument); // 1.2.2
+    component::content::XadesVersion::set("1.3.2");
+    Result result = sign(once);
+    EXPECT_EQ(result.hr, kOperation);
+    EXPECT_EQ(result.description, "No se puede contrafirmar la firma Signature1: la firma no "
+                                  "tiene el elemento UnsignedSignatureProperties");
+    // In its own version it is counter-signed.
+    std::string current = signOk(kDocument);
+    ASSERT_EQ(signatureIds(current), std::vector<std::string>{"Signature1"});
+    std::string out = signOk(current);
+    EXPECT_EQ(signatureIds(out), (std::vector<std::string>{"Signature1", "Signature2"}));
+    EXPECT_EQ(verifyStatuses(out).size(), 2u);
+    for (const CoSignStatus& status : verifyStatuses(out)) {
+        EXPECT_EQ(status.description, "No error");
+    }
 }

@@ -11,8 +11,9 @@ namespace component::signing {
 // The signatures of a document that no signature counter-signs yet.
 struct LeafSignature {
     xercesc::DOMElement* element = nullptr;
-    // The value of its Id, id or ID attribute (the last of them in attribute order); "" when
-    // it has none.
+    // The value of its Id, id or ID attribute, the last of them in the DOM's attribute order
+    // (Xerces keeps attributes sorted by name: ID, Id, id; so id wins over Id, Id over ID);
+    // "" when it has none.
     std::string id;
 };
 
