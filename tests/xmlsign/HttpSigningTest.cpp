@@ -50,7 +50,8 @@ protected:
 TEST_F(HttpSigning, XmlResourceWithC14n) {
     const std::string url = server_->url("/files/pedido.xml");
     std::string out = signOk(url, true, true);
-    auto references = elementsNamed(*parseXml(out), "Reference");
+    auto document = parseXml(out);
+    auto references = elementsNamed(*document, "Reference");
     ASSERT_EQ(references.size(), 2u);
     EXPECT_EQ(attributeText(*references[0], "URI"), url);
     EXPECT_EQ(transforms(*references[0]), std::vector<std::string>{dsig::kC14n});
@@ -61,7 +62,8 @@ TEST_F(HttpSigning, XmlResourceWithC14n) {
 TEST_F(HttpSigning, NonXmlResourceLargerThanTheFirstBuffer) {
     const std::string url = server_->url("/files/texto.txt");
     std::string out = signOk(url, true);
-    auto references = elementsNamed(*parseXml(out), "Reference");
+    auto document = parseXml(out);
+    auto references = elementsNamed(*document, "Reference");
     ASSERT_EQ(references.size(), 1u);
     EXPECT_TRUE(transforms(*references[0]).empty());
     std::string output;

@@ -302,7 +302,8 @@ TEST_F(XadesTest, DetachedWithXades) {
     testpki::writeFile(path("data.txt"), "texto plano");
     set("EnvelopeType", "ENVELOPING");
     std::string out = signOk("file://" + path("data.txt"), true, true);
-    auto references = elementsNamed(*parseXml(out), "Reference");
+    auto document = parseXml(out);
+    auto references = elementsNamed(*document, "Reference");
     ASSERT_EQ(references.size(), 2u);
     EXPECT_EQ(attributeText(*references[0], "URI"), "file://" + path("data.txt"));
     std::string output;
