@@ -51,10 +51,15 @@ XmlSignTest::Result XmlSignTest::sign(const std::string& text, bool detached, bo
     com::ComPtr<content::QNContent> data = content::QNContent::create();
     data->content().replace(text);
     IDispatch* out = nullptr;
+    HRESULT hr = s->sign(static_cast<content::IQNContent*>(data.get()),
+                         static_cast<certificates::IQNCertificate*>(who ? who : signer.get()),
+                         detached ? 1 : 0, &out);
+    return resultOf(hr, out);
+}
+
+XmlSignTest::Result XmlSignTest::resultOf(HRESULT hr, IDispatch* out) {
     Result result;
-    result.hr = s->sign(static_cast<content::IQNContent*>(data.get()),
-                        static_cast<certificates::IQNCertificate*>(who ? who : signer.get()),
-                        detached ? 1 : 0, &out);
+    result.hr = hr;
     if (out != nullptr) {
         com::ComPtr<IDispatch> owned = com::ComPtr<IDispatch>::attach(out);
         content::QNContent* qn = content::QNContent::from(out);

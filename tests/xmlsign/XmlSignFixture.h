@@ -41,6 +41,8 @@ protected:
     // QNSignData.sign with the XML-DSig signer, as a script calls it.
     Result sign(const std::string& content, bool detached = false, bool timeStamp = false,
                 component::certificates::QNCertificate* signer = nullptr);
+    // The outcome of a QNSignData call that returned hr and the content out (released here).
+    static Result resultOf(HRESULT hr, IDispatch* out);
     // sign() that must succeed; the document.
     std::string signOk(const std::string& content, bool detached = false, bool timeStamp = false);
 

@@ -38,6 +38,9 @@ inline constexpr char kXMLEncoding[] = "XMLEncoding";
 inline constexpr char kXades[] = "Xades";
 inline constexpr char kIncludeSigningCertificate[] = "IncludeSigningCertificate";
 inline constexpr char kOverrideUri[] = "OverrideUri";
+// Written by the co-signing of XML signatures: how many references the co-signature has, and
+// their URIs in ElementToSign, ElementToSign1, ElementToSign2, ...
+inline constexpr char kReferencesCount[] = "ReferencesCount";
 // The reference SignFromHash adds; the transform names and parameters are numbered from 0
 // (TransformsNames0, TransformsParams0, ...).
 inline constexpr char kURIReference[] = "URIReference";

@@ -19,6 +19,8 @@ public:
     // Inserts or overwrites.
     void set(const std::string& name, const std::string& value);
     bool contains(const std::string& name) const { return values_.count(name) != 0; }
+    // Removes the name (absent again, not empty).
+    void erase(const std::string& name) { values_.erase(name); }
     // All names in ascending byte order.
     std::vector<std::string> names() const;
     // Empties the table (the module's unload; tests that load the module again).

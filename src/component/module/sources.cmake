@@ -9,6 +9,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/HResultText.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Module.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServerRegistration.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SettingsRollback.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsTable.cpp
 )
 target_link_libraries(q2_component PUBLIC ${CMAKE_DL_LIBS})

@@ -8,33 +8,29 @@
 #include <xercesc/dom/DOMImplementation.hpp>
 #include <xercesc/dom/DOMImplementationRegistry.hpp>
 #include <xsec/dsig/DSIGConstants.hpp>
-#include <xsec/dsig/DSIGKeyInfoX509.hpp>
 #include <xsec/dsig/DSIGObject.hpp>
 #include <xsec/dsig/DSIGReference.hpp>
 #include <xsec/dsig/DSIGSignature.hpp>
 #include <xsec/dsig/DSIGTransformXPath.hpp>
 #include <xsec/framework/XSECProvider.hpp>
 
-#include "com/HResult.h"
-#include "component/content/XadesVersion.h"
 #include "component/module/ErrorCodes.h"
 #include "component/module/ModuleLog.h"
-#include "component/signing/Base64Lines.h"
-#include "component/signing/CertificateIdentity.h"
 #include "component/signing/SignFromHashReference.h"
 #include "component/signing/SignatureInsideReference.h"
 #include "component/signing/SignerDescription.h"
 #include "component/signing/SigningTimeObject.h"
 #include "component/signing/StreamedDocument.h"
-#include "component/signing/XadesNames.h"
 #include "component/signing/XadesProperties.h"
+#include "component/signing/XmlCoSignature.h"
+#include "component/signing/XmlCounterSignature.h"
 #include "component/signing/XmlElementBuilder.h"
 #include "component/signing/XmlIdRule.h"
 #include "component/signing/XmlReferenceDigests.h"
+#include "component/signing/XmlSignatureFrame.h"
 #include "component/signing/XmlSignatureValue.h"
 #include "component/signing/XmlTarget.h"
 #include "platform/xml/DomLookup.h"
-#include "platform/xml/XPathSelection.h"
 #include "platform/xml/XmlDsigNames.h"
 #include "platform/xml/XmlLibraries.h"
 #include "platform/xml/XmlParser.h"
@@ -53,7 +49,6 @@ using stream::exceptions::StreamException;
 using xercesc::DOMElement;
 using xml::XmlString;
 
-constexpr char kSha1Oid[] = "1.3.14.3.2.26";
 constexpr char kDetachedDocument[] = "<detached>detached</detached>";
 constexpr char kDropSignatures[] = "not(ancestor-or-self::ds:Signature)";
 
@@ -63,21 +58,8 @@ xml::DocumentPtr newDocument() {
         xercesc::DOMImplementationRegistry::getDOMImplementation(core)->createDocument());
 }
 
-// The element an enveloped signature goes into.
-DOMElement* parentElement(xercesc::DOMDocument& document, const std::string& expression) {
-    if (expression.empty()) {
-        return document.getDocumentElement();
-    }
-    std::vector<DOMElement*> found = xml::XPathSelection::elements(document, expression);
-    if (found.empty()) {
-        throw StreamException("No se encontro el elemento indicado en ParentElement: " + expression,
-                              module::QN_E_OPERATION);
-    }
-    return found.front();
-}
-
 DOMElement* child(DOMElement& parent, const char* localName) {
-    return const_cast<DOMElement*>(xml::firstChildElement(parent, dsig::kNamespace, localName));
+    return XmlSignatureFrame::child(parent, localName);
 }
 
 // The reference createReference appended last.
@@ -85,29 +67,6 @@ DOMElement* lastReference(DOMElement& signatureElement) {
     auto references =
         xml::childElements(*child(signatureElement, "SignedInfo"), dsig::kNamespace, "Reference");
     return const_cast<DOMElement*>(references.back());
-}
-
-// Ids for the elements of the new signature that lack one (its own children and references
-// only: signatures already in the document, or held in an enveloped Object, stay untouched).
-// moreIds: Id values of the document that its DOM lacks (see nextXmlId).
-void giveIds(xercesc::DOMDocument& document, const std::vector<std::string>& moreIds,
-             const std::string& signatureId,
-             const std::vector<std::pair<const DOMElement*, const char*>>& elements) {
-    for (const auto& [element, name] : elements) {
-        if (!xml::hasAttribute(*element, "Id")) {
-            XmlElementBuilder::setAttribute(const_cast<DOMElement&>(*element), "Id",
-                                            nextXmlId(document, signatureId + "-", name, moreIds));
-        }
-    }
-}
-
-void giveChildIds(xercesc::DOMDocument& document, const std::vector<std::string>& moreIds,
-                  DOMElement& parent, const std::string& signatureId, const char* localName) {
-    std::vector<std::pair<const DOMElement*, const char*>> elements;
-    for (const DOMElement* found : xml::childElements(parent, dsig::kNamespace, localName)) {
-        elements.emplace_back(found, localName);
-    }
-    giveIds(document, moreIds, signatureId, elements);
 }
 
 // An enveloped signature of a whole document whose text can be streamed is made without a
@@ -138,17 +97,24 @@ CQNSignData_Internal_XMLDSig::sign(const unsigned char* content, size_t size,
     const std::string text(reinterpret_cast<const char*>(content), size);
     const XmlSignSettings settings = XmlSignSettings::read();
     checkCombination(settings, text, detached);
-    // With "Xades" a document that already holds signatures gets one more XAdES signature of
-    // its own: counter-signatures are not made in this version.
+    if (settings.xades && !detached) {
+        // The signatures already in the document are counter-signed.
+        return XmlCounterSignature::sign(
+            text, settings, [&](const std::string& document, const XmlSignSettings& current) {
+                return signOne(document, certificate, false, current);
+            });
+    }
     return signOne(text, certificate, detached, settings);
 }
 
-stream::ByteBuffer
-CQNSignData_Internal_XMLDSig::cosign(const unsigned char*, size_t, const unsigned char*, size_t,
-                                     const certificates::CQNCertificate_Internal&, bool) {
+stream::ByteBuffer CQNSignData_Internal_XMLDSig::cosign(
+    const unsigned char* signedContent, size_t signedSize, const unsigned char*, size_t,
+    const certificates::CQNCertificate_Internal& certificate, bool detached) {
     module::logTrace("CQNSignData_Internal_XMLDSig::cosign");
     module::logInfo("CQNSignData_Internal_XMLDSig cosign");
-    throw StreamException(kCosignNotAvailable, static_cast<int32_t>(E_NOTIMPL));
+    return XmlCoSignature::cosign(
+        std::string_view(reinterpret_cast<const char*>(signedContent), signedSize), certificate,
+        detached, signingTime_);
 }
 
 stream::ByteBuffer
@@ -190,11 +156,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
     const std::string encoding = settings.encoding.empty()
                                      ? xml::XmlSerializer::declaredEncoding(*document)
                                      : settings.encoding;
-    if (settings.hashAlgorithm != kSha1Oid) {
-        throw StreamException("El algoritmo de hash indicado no está disponible para XMLDig. "
-                              "Únicamente válido el RSA+SHA1.",
-                              module::QN_E_HASH_ALGORITHM);
-    }
+    checkHashAlgorithm(settings);
 
     // The signature, in the document or as the root of a new one.
     xml::DocumentPtr built;
@@ -204,19 +166,13 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
         built = newDocument();
         target = built.get();
     } else {
-        parent = parentElement(*document, settings.parentElement);
+        parent = XmlSignatureFrame::parentElement(*document, settings.parentElement);
     }
     const std::string signatureId = nextXmlId(*document, "", "Signature", moreIds);
     XSECProvider provider;
     xml::SignaturePtr signature = xml::newSignature(provider);
-    signature->setDSIGNSPrefix(XmlString(settings.dsigPrefix()));
-    DOMElement* signatureElement = signature->createBlankSignature(
-        target, DSIGConstants::s_unicodeStrURIC14N_NOC, DSIGConstants::s_unicodeStrURIRSA_SHA1);
-    XmlElementBuilder::setAttribute(*signatureElement, "Id", signatureId);
-    if (settings.xades) {
-        XmlElementBuilder::declareNamespace(*signatureElement, "xades",
-                                            xades::namespaceOf(content::XadesVersion::get()));
-    }
+    DOMElement* signatureElement =
+        XmlSignatureFrame::create(*signature, *target, signatureId, settings);
     if (enveloping) {
         target->appendChild(signatureElement);
     } else {
@@ -240,13 +196,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
     }
 
     const platform::crypt::Certificate& signer = certificate.getCertContext();
-    CertificateIdentity identity = CertificateIdentity::of(signer);
-    DSIGKeyInfoX509* x509 = signature->appendX509Data();
-    x509->setX509IssuerSerial(XmlString(identity.issuerName), XmlString(identity.serialNumber));
-    if (settings.includeCertificate) {
-        x509->appendX509Certificate(
-            XmlString(base64Lines(signer.der().data(), signer.der().size(), "\r\n")));
-    }
+    XmlSignatureFrame::appendKeyInfo(*signature, certificate, settings.includeCertificate);
 
     // References; those in `done` have their digest already.
     std::unordered_set<const DOMElement*> done;
@@ -286,10 +236,8 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
                                 {signatureId, settings.prefix, signingTime_, now});
     }
 
-    DOMElement* signedInfo = child(*signatureElement, "SignedInfo");
-    giveIds(*target, moreIds, signatureId,
-            {{signedInfo, "SignedInfo"}, {child(*signatureElement, "KeyInfo"), "KeyInfo"}});
-    giveChildIds(*target, moreIds, *signedInfo, signatureId, "Reference");
+    DOMElement* signedInfo =
+        XmlSignatureFrame::nameSignedInfo(*target, *signatureElement, signatureId, moreIds);
 
     // Digests: the detached data's first when its URI is to be overridden.
     if (dataReference != nullptr && !settings.overrideUri.empty()) {
@@ -307,8 +255,7 @@ CQNSignData_Internal_XMLDSig::signOne(const std::string& content,
         SignFromHashReference::append(*signature, *signatureElement);
         XmlSignatureValue::sign(*signature, *signatureElement, *key);
     }
-    giveChildIds(*target, moreIds, *signatureElement, signatureId, "SignatureValue");
-    giveChildIds(*target, moreIds, *signatureElement, signatureId, "Object");
+    XmlSignatureFrame::nameSignedParts(*target, *signatureElement, signatureId, moreIds);
 
     signature.reset();
     if (streamed) {

@@ -17,15 +17,12 @@ public:
     stream::ByteBuffer sign(const unsigned char* content, size_t size,
                             const certificates::CQNCertificate_Internal& certificate,
                             bool detached) override;
-    // Co-signing XML signatures is not available in this version: StreamException E_NOTIMPL.
+    // One more signature for a signed document: see XmlCoSignature. With "Xades", sign()
+    // counter-signs the signatures a document already holds: see XmlCounterSignature.
     stream::ByteBuffer cosign(const unsigned char* signedContent, size_t signedSize,
                               const unsigned char* detachedContent, size_t detachedSize,
                               const certificates::CQNCertificate_Internal& certificate,
                               bool detached) override;
-
-    static constexpr char kCosignNotAvailable[] =
-        "CQNSignData_Internal_XMLDSig: La cofirma de firmas XML no esta disponible en esta "
-        "version";
 
 private:
     // One signature of the content (the document, or the URI of detached data).

@@ -57,4 +57,13 @@ void checkCombination(const XmlSignSettings& settings, std::string_view content,
     throw stream::exceptions::StreamException(message, module::QN_E_XMLDSIG);
 }
 
+void checkHashAlgorithm(const XmlSignSettings& settings) {
+    if (settings.hashAlgorithm != "1.3.14.3.2.26") {
+        throw stream::exceptions::StreamException(
+            "El algoritmo de hash indicado no está disponible para XMLDig. Únicamente válido el "
+            "RSA+SHA1.",
+            module::QN_E_HASH_ALGORITHM);
+    }
+}
+
 } // namespace component::signing

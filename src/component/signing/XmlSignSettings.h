@@ -30,4 +30,8 @@ struct XmlSignSettings {
 // the text passed to sign (the URL of a detached signature).
 void checkCombination(const XmlSignSettings& settings, std::string_view content, bool detached);
 
+// HashAlgorithm must be SHA-1 ("1.3.14.3.2.26"): StreamException QN_E_HASH_ALGORITHM
+// otherwise.
+void checkHashAlgorithm(const XmlSignSettings& settings);
+
 } // namespace component::signing

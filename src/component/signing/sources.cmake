@@ -7,6 +7,7 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CadesAttributes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CertificateIdentity.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExternalReferenceDigest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LeafSignatureSearch.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NamespacedImport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QNSignData.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SignFailure.cpp
@@ -16,10 +17,13 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/SigningTimeObject.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StreamedDocument.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XadesProperties.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlCoSignature.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlCounterSignature.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlElementBuilder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlIdRule.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlReferenceDigests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlSignSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XmlSignatureFrame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlSignatureValue.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XmlTarget.cpp
 )

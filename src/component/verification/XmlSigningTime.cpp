@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <xercesc/dom/DOMNodeList.hpp>
 
@@ -20,6 +21,21 @@ using platform::certificates::ChainTime;
 // The elements below `parent` whose qualified name is `name`.
 xercesc::DOMNodeList* byQualifiedName(const xercesc::DOMElement& parent, const char* name) {
     return parent.getElementsByTagName(platform::xml::XmlString(name));
+}
+
+// The xades:SigningTime elements of the signature's own properties: a counter-signature, held
+// in the unsigned properties, carries a time of its own that says nothing of this signature.
+std::vector<const xercesc::DOMNode*> ownSigningTimes(const xercesc::DOMElement& qualifying,
+                                                     const xercesc::DOMElement& signature) {
+    std::vector<const xercesc::DOMNode*> own;
+    xercesc::DOMNodeList* times = byQualifiedName(qualifying, "xades:SigningTime");
+    for (XMLSize_t i = 0; i < times->getLength(); ++i) {
+        if (platform::xml::ancestorElement(*times->item(i), platform::xml::dsig::kNamespace,
+                                           "Signature") == &signature) {
+            own.push_back(times->item(i));
+        }
+    }
+    return own;
 }
 
 // Reads the fields at the positions given (first, last) for year, month, day, hour, minute,
@@ -108,16 +124,16 @@ XmlSigningTime::Outcome XmlSigningTime::read(const xercesc::DOMElement& signatur
         }
         const auto& child = static_cast<const xercesc::DOMElement&>(*first);
         if (name == "xades:QualifyingProperties") {
-            xercesc::DOMNodeList* times = byQualifiedName(child, "xades:SigningTime");
-            if (times->getLength() == 0) {
+            std::vector<const xercesc::DOMNode*> times = ownSigningTimes(child, signature);
+            if (times.empty()) {
                 logTrace("longitud de dates menor o igual a 0");
                 found = false;
                 continue;
             }
-            if (times->getLength() > 1) {
+            if (times.size() > 1) {
                 logTrace("Habia varios timeStampNodes dentro del QualifyingProperties");
             }
-            std::string text = platform::xml::textOf(*times->item(0));
+            std::string text = platform::xml::textOf(*times.front());
             logTrace(text);
             std::optional<ChainTime> read = readXadesTime(text);
             if (!read) {

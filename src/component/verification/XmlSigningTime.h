@@ -11,7 +11,8 @@
 namespace component::verification {
 
 // The signing time an XML signature states in its ds:Object elements: the XAdES SigningTime
-// of a "xades:QualifyingProperties" object, or the date and time of an unprefixed
+// of a "xades:QualifyingProperties" object (its own: not one of a counter-signature held in
+// its unsigned properties), or the date and time of an unprefixed
 // "SignatureProperties" object (as this component's signer writes them: date "20061231",
 // time "23:59:59+01:00", the offset not applied). Objects are read in order and a later one
 // that gives a time overrides an earlier one; a later QualifyingProperties without

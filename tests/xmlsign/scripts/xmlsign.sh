@@ -54,7 +54,8 @@ verify_key override.xml --url-map:pedido.xml "$FILES/pedido.xml"
 for f in xades.xml xades-twice.xml xades-timed.xml xades-x.xml; do
     verify "$f"
 done
-verify xades-twice.xml --id-attr:Id http://www.w3.org/2000/09/xmldsig#:Signature --node-id Signature2
+verify xades-twice.xml --id-attr:Id http://www.w3.org/2000/09/xmldsig#:Signature \
+    --id-attr:Id http://www.w3.org/2000/09/xmldsig#:SignatureValue --node-id Signature2
 head -c 60 "$WORK/latin1.xml" | grep -q 'encoding="ISO-8859-1"' || fail "XMLEncoding"
 grep -q "$(printf 'a\361o')" "$WORK/latin1.xml" || fail "Latin-1 text"
 # The signer role is logged even when empty.
