@@ -3,9 +3,11 @@ target_sources(q2_component PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfArray.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfDictionary.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfObject.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CBPdfObjectStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfReference.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfValue.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CBPdfXrefStream.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfXrefSubsection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBPdfXrefTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CBRawPdf.cpp
