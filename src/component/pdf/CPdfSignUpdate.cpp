@@ -351,7 +351,7 @@ bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int
             firstFree = std::max<int64_t>(firstFree, pdfAtol(size->ToString()));
         }
     }
-    if (firstFree > std::numeric_limits<int32_t>::max() - 8) {
+    if (firstFree > std::numeric_limits<int32_t>::max() - 7) {
         return false;
     }
     const int32_t k = static_cast<int32_t>(firstFree);
