@@ -8,6 +8,7 @@ packages=(
   g++ clang libclang-rt-14-dev llvm
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev openssl
+  zlib1g-dev
   libcurl4-openssl-dev
   duktape-dev
   libxerces-c-dev libxalan-c-dev libxml-security-c-dev

@@ -2,6 +2,7 @@
 #include "PdfTestSupport.h"
 
 #include "component/pdf/CBPdf.h"
+#include "component/pdf/CBPdfDictionary.h"
 #include "component/pdf/CPdfSign.h"
 #include "component/pdf/PdfBase64.h"
 #include "component/pdf/PdfParseException.h"
@@ -75,6 +76,29 @@ TEST_F(PdfHostileInput, RewrittenObjectsKeepEveryStringByte) {
     EXPECT_EQ(engine.CountSigns(), 1);
     ASSERT_TRUE(sign(1));
     EXPECT_EQ(engine.CountSigns(), 2);
+    EXPECT_TRUE(qpdfAccepts(engine.GetPdf()));
+}
+
+TEST_F(PdfHostileInput, CommentsInsideRewrittenObjectsDoNotSwallowThem) {
+    // pdftocairo writes "<< /Type /Page % 3" and the page's entries on the next lines.
+    std::map<int, std::string> objects;
+    objects[1] = "<< /Type /Catalog % the catalog\n /Pages 2 0 R >>";
+    objects[2] = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>";
+    objects[3] = "<< /Type /Page % 1\n   /Parent 2 0 R\n   /MediaBox [ 0 0 500 600 ]%x\n"
+                 "   /Rotate 90\n>>";
+    const std::string original = makePdf(objects, "/Root 1 0 R");
+    ASSERT_TRUE(engine.LoadPdfPtr(original));
+    EXPECT_EQ(engine.GetRotatePag(1), 90);
+    ASSERT_TRUE(sign(1));
+    const std::string signed_ = engine.GetPdf();
+    const std::string update = signed_.substr(original.size());
+    EXPECT_EQ(update.find('%'), update.rfind("%%EOF")) << update;
+    ASSERT_TRUE(engine.LoadPdfPtr(signed_));
+    EXPECT_EQ(engine.GetRotatePag(1), 90);
+    CBPdfDictionary* page = engine.GetObjPag(1);
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(page->Lookup("/MediaBox"), nullptr);
+    EXPECT_EQ(page->Lookup("/MediaBox")->ToString(), "[0 0 500 600]");
     EXPECT_TRUE(qpdfAccepts(engine.GetPdf()));
 }
 

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
+#include <zlib.h>
 
 namespace pdftest {
 
@@ -77,6 +79,195 @@ std::string appendUpdate(const std::string& pdf, const std::map<int, std::string
     size_t xref = out.size();
     out += table + "trailer\r\n<< " + trailerBody + " /Prev " + std::to_string(previous) +
            " >>\r\nstartxref\r\n" + std::to_string(xref) + "\r\n%%EOF\r\n";
+    return out;
+}
+
+std::string deflate(const std::string& bytes) {
+    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uLong>(bytes.size()),
+                  9) != Z_OK) {
+        return std::string();
+    }
+    out.resize(size);
+    return out;
+}
+
+namespace {
+
+struct Row {
+    int type;
+    size_t second;
+    size_t third;
+};
+
+// The data of a cross-reference stream with /W [1 4 2] (PNG Up rows when predicted).
+std::string xrefRows(const std::vector<Row>& rows, bool predictor) {
+    std::string data;
+    std::string previous(7, '\0');
+    for (const Row& row : rows) {
+        std::string bytes(7, '\0');
+        bytes[0] = static_cast<char>(row.type);
+        for (int i = 0; i < 4; ++i) {
+            bytes[1 + i] = static_cast<char>((row.second >> (8 * (3 - i))) & 0xFF);
+        }
+        bytes[5] = static_cast<char>((row.third >> 8) & 0xFF);
+        bytes[6] = static_cast<char>(row.third & 0xFF);
+        if (predictor) {
+            data += '\x02';
+            for (int i = 0; i < 7; ++i) {
+                data += static_cast<char>(bytes[i] - previous[i]);
+            }
+            previous = bytes;
+        } else {
+            data += bytes;
+        }
+    }
+    return data;
+}
+
+std::string streamObject(int number, const std::string& dictionaryBody, const std::string& data) {
+    return std::to_string(number) + " 0 obj\r\n<< " + dictionaryBody + " /Length " +
+           std::to_string(data.size()) + " >>\r\nstream\r\n" + data + "\r\nendstream\r\nendobj\r\n";
+}
+
+std::string xrefStreamObject(int number, const std::vector<Row>& rows, const std::string& index,
+                             const std::string& trailerBody, bool compress, bool predictor) {
+    std::string data = xrefRows(rows, compress && predictor);
+    std::string dictionary = "/Type /XRef /W [1 4 2] /Index [" + index + "] " + trailerBody;
+    if (compress) {
+        data = deflate(data);
+        dictionary += " /Filter /FlateDecode";
+        if (predictor) {
+            dictionary += " /DecodeParms << /Predictor 12 /Columns 7 >>";
+        }
+    }
+    return streamObject(number, dictionary, data);
+}
+
+} // namespace
+
+std::string makeModernPdf(const std::map<int, std::string>& objects, const std::string& trailerBody,
+                          const ModernLayout& layout) {
+    std::string pdf = "%PDF-1.5\r\n%\xE2\xE3\xCF\xD3\r\n";
+    int highest = objects.empty() ? 0 : objects.rbegin()->first;
+    const int streamNumber = highest + 1;
+    const int xrefNumber = highest + 2;
+    std::map<int, Row> rows;
+    // The object stream: the header of pairs, then the objects.
+    std::string header;
+    std::string body;
+    int index = 0;
+    for (const auto& [number, text] : objects) {
+        if (layout.packed.count(number) == 0) {
+            continue;
+        }
+        header += std::to_string(number) + " " + std::to_string(body.size()) + " ";
+        body += text + "\n";
+        rows[number] = {2, static_cast<size_t>(streamNumber), static_cast<size_t>(index++)};
+    }
+    for (const auto& [number, text] : objects) {
+        if (layout.packed.count(number) == 0) {
+            rows[number] = {1, pdf.size(), 0};
+            pdf += std::to_string(number) + " 0 obj\r\n" + text + "\r\nendobj\r\n";
+        }
+    }
+    if (index > 0) {
+        std::string data = header + body;
+        std::string dictionary = "/Type /ObjStm /N " + std::to_string(index) + " /First " +
+                                 std::to_string(header.size());
+        if (layout.compress) {
+            data = deflate(data);
+            dictionary += " /Filter /FlateDecode";
+        }
+        rows[streamNumber] = {1, pdf.size(), 0};
+        pdf += streamObject(streamNumber, dictionary, data);
+    }
+    const std::string size = "/Size " + std::to_string(xrefNumber + 1);
+    if (!layout.hybrid) {
+        rows[xrefNumber] = {1, pdf.size(), 0};
+        std::vector<Row> all;
+        for (int n = 0; n <= xrefNumber; ++n) {
+            auto it = rows.find(n);
+            all.push_back(it == rows.end() ? Row{0, 0, n == 0 ? 65535u : 0u} : it->second);
+        }
+        size_t start = pdf.size();
+        pdf += xrefStreamObject(xrefNumber, all, "0 " + std::to_string(xrefNumber + 1),
+                                size + " " + trailerBody, layout.compress, layout.predictor);
+        pdf += "startxref\r\n" + std::to_string(start) + "\r\n%%EOF\r\n";
+        return pdf;
+    }
+    // Hybrid: the stream lists only the packed objects; the table lists the others and marks
+    // the packed ones free, as writers do for readers that know only tables.
+    std::map<int, Row> tableRows;
+    std::vector<Row> packedRows;
+    std::string packedIndex;
+    for (const auto& [number, row] : rows) {
+        if (row.type == 2) {
+            packedRows.push_back(row);
+            packedIndex += std::to_string(number) + " 1 ";
+        }
+    }
+    for (const auto& [number, text] : layout.tableVersions) {
+        tableRows[number] = {1, pdf.size(), 0};
+        pdf += std::to_string(number) + " 0 obj\r\n" + text + "\r\nendobj\r\n";
+    }
+    rows[xrefNumber] = {1, pdf.size(), 0};
+    size_t streamAt = pdf.size();
+    pdf += xrefStreamObject(xrefNumber, packedRows, packedIndex, size, layout.compress,
+                            layout.predictor);
+    size_t table = pdf.size();
+    // The table leaves the packed objects out (subsections of the plain ones), as readers
+    // that take a free entry for final expect.
+    std::map<int, size_t> plain;
+    for (const auto& [number, row] : rows) {
+        if (row.type == 1) {
+            plain[number] = row.second;
+        }
+    }
+    for (const auto& [number, row] : tableRows) {
+        plain[number] = row.second;
+    }
+    pdf += "xref\r\n0 1\r\n0000000000 65535 f\r\n";
+    for (auto it = plain.begin(); it != plain.end();) {
+        auto end = it;
+        int next = it->first;
+        std::string entries;
+        while (end != plain.end() && end->first == next) {
+            entries += xrefEntry(end->second);
+            ++end;
+            ++next;
+        }
+        pdf +=
+            std::to_string(it->first) + " " + std::to_string(next - it->first) + "\r\n" + entries;
+        it = end;
+    }
+    pdf += "trailer\r\n<< " + size + " " + trailerBody + " /XRefStm " + std::to_string(streamAt) +
+           " >>\r\nstartxref\r\n" + std::to_string(table) + "\r\n%%EOF\r\n";
+    return pdf;
+}
+
+std::string appendStreamUpdate(const std::string& pdf, const std::map<int, std::string>& objects,
+                               const std::string& trailerBody, int xrefNumber) {
+    size_t marker = pdf.rfind("startxref");
+    size_t previous = std::stoul(pdf.substr(marker + 10));
+    std::string out = pdf;
+    std::vector<Row> rows;
+    std::string index;
+    for (const auto& [number, body] : objects) {
+        rows.push_back({1, out.size(), 0});
+        index += std::to_string(number) + " 1 ";
+        out += std::to_string(number) + " 0 obj\r\n" + body + "\r\nendobj\r\n";
+    }
+    rows.push_back({1, out.size(), 0});
+    index += std::to_string(xrefNumber) + " 1";
+    size_t start = out.size();
+    out += xrefStreamObject(xrefNumber, rows, index,
+                            "/Size " + std::to_string(xrefNumber + 1) + " " + trailerBody +
+                                " /Prev " + std::to_string(previous),
+                            true, true);
+    out += "startxref\r\n" + std::to_string(start) + "\r\n%%EOF\r\n";
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 namespace pdftest {
@@ -26,6 +27,37 @@ std::string makePdf(const std::map<int, std::string>& objects, const std::string
 // Appends an incremental update rewriting objects, with /Prev to the previous startxref.
 std::string appendUpdate(const std::string& pdf, const std::map<int, std::string>& objects,
                          const std::string& trailerBody);
+
+// How makeModernPdf lays a document out.
+struct ModernLayout {
+    // Objects stored in one object stream (the others are written plainly).
+    std::set<int> packed;
+    // A classic table (listing the plain objects only) whose trailer points with /XRefStm at
+    // a stream listing the packed objects, instead of one cross-reference stream for
+    // everything.
+    bool hybrid = false;
+    // Hybrid only: objects also written plainly and listed by the table (whose entries win
+    // over the stream's for the same number).
+    std::map<int, std::string> tableVersions;
+    // FlateDecode on the object and cross-reference streams, and a PNG Up predictor on the
+    // cross-reference stream.
+    bool compress = true;
+    bool predictor = true;
+};
+
+// A PDF 1.5 document as today's writers make it: the objects (number -> body), the packed
+// ones in an object stream, and a cross-reference stream (or a hybrid table) whose trailer
+// entries are trailerBody.
+std::string makeModernPdf(const std::map<int, std::string>& objects, const std::string& trailerBody,
+                          const ModernLayout& layout);
+
+// Appends an incremental update rewriting objects that ends with a cross-reference stream
+// numbered xrefNumber, with /Prev to the previous startxref.
+std::string appendStreamUpdate(const std::string& pdf, const std::map<int, std::string>& objects,
+                               const std::string& trailerBody, int xrefNumber);
+
+// zlib data of bytes (what FlateDecode undoes).
+std::string deflate(const std::string& bytes);
 
 // A document of `pages` pages (flat page tree), without an AcroForm.
 std::string makeSimplePdf(int pages = 1);

@@ -121,6 +121,14 @@ TEST(PdfLexer, RawArray) {
     raw.ReadToken(token, true);
     EXPECT_EQ(token, "/Size");
 
+    // Blanks between the bracket and the dictionary's end, as qpdf writes /ID.
+    CBRawPdf spaced;
+    spaced.Open(std::string_view("[<AB><CD>] >>"));
+    spaced.ReadRawArray(out);
+    EXPECT_EQ(out, "<AB><CD>");
+    spaced.ReadToken(token, true);
+    EXPECT_EQ(token, ">>");
+
     CBRawPdf none;
     none.Open(std::string_view("  /X"));
     none.ReadRawArray(out);
@@ -198,4 +206,16 @@ TEST(PdfCodecs, Utf16DecodingEqualsConversionThenDecoding) {
     EXPECT_EQ(PdfBase64::decodeUtf16(text), PdfBase64::decode(PdfText::toWindows1252(text)));
     EXPECT_EQ(PdfBase64::decodeUtf16(u"QUJD\u0301RA=="),
               PdfBase64::decode(PdfText::toWindows1252(u"QUJD\u0301RA==")));
+}
+
+TEST(PdfLexer, CommentsAreWhiteSpace) {
+    CBRawPdf raw;
+    raw.Open(std::string_view("<< /Type /Page % 3\n/Parent 1 0 R%x\r\n/Rotate 90 >>"));
+    std::string token;
+    std::vector<std::string> tokens;
+    while (raw.ReadToken(token, true)) {
+        tokens.push_back(token);
+    }
+    EXPECT_EQ(tokens, (std::vector<std::string>{"<<", "/Type", "/Page", "/Parent", "1 0 R",
+                                                "/Rotate", "90", ">>"}));
 }

@@ -5,12 +5,14 @@
 #include "component/pdf/CBPdfReference.h"
 #include "component/pdf/CBPdfStream.h"
 #include "component/pdf/CBPdfValue.h"
+#include "component/pdf/CBPdfXrefStream.h"
 #include "component/pdf/PdfEncryptedException.h"
 #include "component/pdf/PdfLog.h"
 #include "component/pdf/PdfNumbers.h"
 #include "component/pdf/PdfParseException.h"
+#include "component/pdf/StreamDecoder.h"
 
-#include <unordered_set>
+#include <limits>
 
 namespace component::pdf {
 
@@ -35,6 +37,39 @@ public:
 private:
     int& depth_;
 };
+
+// Streams the reader decodes itself may produce together at most this multiple of the
+// document size (and at least the floor), so that small inputs cannot inflate without bound.
+constexpr size_t kInflateRatio = 32;
+constexpr size_t kInflateFloor = 4 * 1024 * 1024;
+
+// Makes the objects of an object stream (or, with null, of the document) the ones parsed
+// until the scope ends.
+class LexerScope {
+public:
+    LexerScope(CBPdfObjectStream*& current, CBPdfObjectStream* with)
+        : current_(current), saved_(current) {
+        current_ = with;
+    }
+    ~LexerScope() { current_ = saved_; }
+    LexerScope(const LexerScope&) = delete;
+    LexerScope& operator=(const LexerScope&) = delete;
+
+private:
+    CBPdfObjectStream*& current_;
+    CBPdfObjectStream* saved_;
+};
+
+// The object number of a reference's text ("N G R").
+bool referenceNumber(std::string_view reference, int32_t& number) {
+    int32_t generation = 0;
+    char type = 0;
+    return scanTwoIntsChar(reference, number, generation, type) >= 1;
+}
+
+bool isUnsigned(const std::string& token) {
+    return !token.empty() && token.find_first_not_of("0123456789") == std::string::npos;
+}
 
 bool endsWithReferenceMark(const std::string& token) {
     return token.size() >= 2 && token.compare(token.size() - 2, 2, " R") == 0;
@@ -130,6 +165,7 @@ bool CBPdf::openSequence(Variant variant, std::string* giveBack) {
             throw PdfParseException();
         }
         raw_.Seek(static_cast<uint32_t>(startXref_));
+        inflateBudget_ = kInflateFloor + static_cast<size_t>(raw_.GetSize()) * kInflateRatio;
         GetXref();
     } catch (...) {
         if (giveBack != nullptr) {
@@ -146,6 +182,11 @@ void CBPdf::Close() {
     objects_.clear();
     fetchOrder_.clear();
     xref_.clear();
+    objectStreams_.clear();
+    loadingStreams_.clear();
+    current_ = nullptr;
+    inflateBudget_ = 0;
+    newestIsStream_ = false;
     raw_.Close();
     open_ = false;
     header_.clear();
@@ -182,19 +223,42 @@ bool CBPdf::atTrailer(const std::string& line, uint32_t lineStart) {
 }
 
 void CBPdf::GetXref() {
-    // Sections are walked iteratively; an offset seen twice is a /Prev loop.
+    // Sections are walked iteratively; an offset seen twice (through /Prev or /XRefStm) is a
+    // loop.
     std::unordered_set<uint32_t> visited;
-    for (;;) {
+    for (bool newest = true;; newest = false) {
         pdfInfo("CBPdf::GetXref()  :: Recorriendo indice.");
         uint32_t start = raw_.Tell();
         if (start >= raw_.GetSize() || !visited.insert(start).second) {
             throw PdfParseException();
         }
-        readXrefSection();
-        if (trailerPosition_ == 0) {
-            trailerPosition_ = raw_.Tell();
+        std::unique_ptr<CBPdfObject> trailer;
+        if (atXrefKeyword()) {
+            readXrefSection();
+            if (trailerPosition_ == 0) {
+                trailerPosition_ = raw_.Tell();
+            }
+            trailer = GetObject(nullptr);
+            CBPdfObject* stream = nullptr;
+            if (trailer->GetTypeName() == "Dictionary" &&
+                static_cast<CBPdfDictionary*>(trailer.get())->Lookup("/XRefStm", stream)) {
+                // A hybrid section: the table's entries, then the stream's, then /Prev.
+                int32_t offset = pdfAtol(stream->ToString());
+                if (offset < 0 || static_cast<uint32_t>(offset) >= raw_.GetSize() ||
+                    !visited.insert(static_cast<uint32_t>(offset)).second) {
+                    throw PdfParseException();
+                }
+                uint32_t ignored = 0;
+                readXrefStream(static_cast<uint32_t>(offset), ignored);
+            }
+        } else {
+            uint32_t dictionaryStart = 0;
+            trailer = readXrefStream(start, dictionaryStart);
+            if (newest) {
+                newestIsStream_ = true;
+                trailerPosition_ = dictionaryStart;
+            }
         }
-        std::unique_ptr<CBPdfObject> trailer = GetObject(nullptr);
         CBPdfObject* prev = nullptr;
         if (trailer->GetTypeName() != "Dictionary" ||
             !static_cast<CBPdfDictionary*>(trailer.get())->Lookup("/Prev", prev)) {
@@ -207,6 +271,121 @@ void CBPdf::GetXref() {
         }
         raw_.Seek(static_cast<uint32_t>(offset));
     }
+}
+
+bool CBPdf::atXrefKeyword() {
+    const uint32_t start = raw_.Tell();
+    std::string line;
+    raw_.ReadLine(line);
+    raw_.Seek(start);
+    const size_t first = line.find_first_not_of(" \t\v\f");
+    if (first == std::string::npos || line.compare(first, 4, "xref") != 0) {
+        return false;
+    }
+    return line.find_first_not_of(" \t\v\f", first + 4) == std::string::npos;
+}
+
+std::unique_ptr<CBPdfDictionary> CBPdf::readXrefStream(uint32_t offset, uint32_t& dictionaryStart) {
+    raw_.Seek(offset);
+    std::string token;
+    raw_.ReadToken(token, false);
+    if (!isUnsigned(token)) {
+        throw PdfParseException();
+    }
+    raw_.ReadToken(token, false);
+    if (!isUnsigned(token)) {
+        throw PdfParseException();
+    }
+    raw_.ExpectToken("obj");
+    dictionaryStart = raw_.Tell();
+    std::unique_ptr<CBPdfObject> object = GetObject(nullptr);
+    if (object->GetTypeName() != "Stream") {
+        throw PdfParseException();
+    }
+    auto* stream = static_cast<CBPdfStream*>(object.get());
+    const CBPdfObject* type = stream->GetDictionary()->Lookup("/Type");
+    if (type == nullptr || type->ToString() != "/XRef") {
+        throw PdfParseException();
+    }
+    const std::string data = decodedData(*stream);
+    CBPdfXrefStream::Read(*stream->GetDictionary(), data, [this](const CBPdfXrefStream::Entry& e) {
+        if (e.type == 1) {
+            XrefEntry entry;
+            // An offset no 32-bit document has names no object.
+            entry.offset = e.second > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())
+                               ? -1
+                               : static_cast<int64_t>(e.second);
+            registerEntry(e.number, entry);
+        } else if (e.type == 2) {
+            if (e.second > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()) ||
+                e.third > std::numeric_limits<uint32_t>::max()) {
+                throw PdfParseException();
+            }
+            XrefEntry entry;
+            entry.compressed = true;
+            entry.stream = static_cast<int32_t>(e.second);
+            entry.index = static_cast<uint32_t>(e.third);
+            registerEntry(e.number, entry);
+        }
+    });
+    return stream->ReleaseDictionary();
+}
+
+void CBPdf::registerEntry(int32_t number, const XrefEntry& entry) {
+    if (xref_.find(number) == xref_.end()) {
+        pdfInfo("CBPdf::GetXref()  :: Registrando objeto.");
+        xref_.emplace(number, entry);
+        if (number > maxObject_) {
+            maxObject_ = number;
+        }
+    }
+}
+
+std::string CBPdf::decodedData(const CBPdfStream& stream) {
+    const std::string_view data = std::string_view(raw_.GetBuffer())
+                                      .substr(stream.GetSourceOffset(), stream.GetSourceLength());
+    std::string decoded = StreamDecoder::Decode(*stream.GetDictionary(), data, inflateBudget_);
+    inflateBudget_ -= decoded.size();
+    return decoded;
+}
+
+CBPdfObjectStream& CBPdf::objectStream(int32_t number) {
+    auto known = objectStreams_.find(number);
+    if (known != objectStreams_.end()) {
+        return *known->second;
+    }
+    // A stream that needs itself to be read (its /Length inside it) is malformed.
+    if (!loadingStreams_.insert(number).second) {
+        throw PdfParseException();
+    }
+    struct Unmark {
+        std::unordered_set<int32_t>& loading;
+        int32_t number;
+        ~Unmark() { loading.erase(number); }
+    } unmark{loadingStreams_, number};
+    LexerScope scope(current_, nullptr);
+    if (!GotoReference(fmtReference(number, 0))) {
+        throw PdfParseException(); // the object stream itself is missing or compressed
+    }
+    std::unique_ptr<CBPdfObject> object = GetObject(nullptr);
+    if (object->GetTypeName() != "Stream") {
+        throw PdfParseException();
+    }
+    const auto* stream = static_cast<const CBPdfStream*>(object.get());
+    const CBPdfDictionary* dictionary = stream->GetDictionary();
+    const CBPdfObject* type = dictionary->Lookup("/Type");
+    const CBPdfObject* count = dictionary->Lookup("/N");
+    const CBPdfObject* first = dictionary->Lookup("/First");
+    if (type == nullptr || type->ToString() != "/ObjStm" || count == nullptr ||
+        count->GetTypeName() != "Value" || first == nullptr || first->GetTypeName() != "Value") {
+        throw PdfParseException();
+    }
+    const std::string data = decodedData(*stream);
+    auto decoded = std::make_unique<CBPdfObjectStream>(data, pdfAtol(count->ToString()),
+                                                       pdfAtol(first->ToString()));
+    CBPdfObjectStream& kept = *decoded;
+    objectStreams_.emplace(number, std::move(decoded));
+    return kept;
 }
 
 void CBPdf::readXrefSection() {
@@ -239,14 +418,9 @@ void CBPdf::readXrefSection() {
             char type = 0;
             if (scanTwoIntsChar(entry, offset, generation, type) == 3 && type == 'n' &&
                 number >= 0 && number <= INT32_MAX) {
-                int32_t key = static_cast<int32_t>(number);
-                if (xref_.find(key) == xref_.end()) {
-                    pdfInfo("CBPdf::GetXref()  :: Registrando objeto.");
-                    xref_.emplace(key, offset);
-                    if (key > maxObject_) {
-                        maxObject_ = key;
-                    }
-                }
+                XrefEntry plain;
+                plain.offset = offset;
+                registerEntry(static_cast<int32_t>(number), plain);
             }
             ++number;
         }
@@ -258,17 +432,18 @@ void CBPdf::readXrefSection() {
 std::unique_ptr<CBPdfObject> CBPdf::GetObject(CBPdfObject* parent) {
     pdfInfo("CBPdf::GetObject()  :: Entrando.");
     DepthGuard guard(depth_);
-    uint32_t start = raw_.Tell();
+    CBRawPdf& raw = lexer();
+    uint32_t start = raw.Tell();
     std::string token;
-    if (!raw_.ReadToken(token, true)) {
+    if (!raw.ReadToken(token, true)) {
         throw PdfParseException(); // the document ends where a value must stand
     }
     if (token == "<<") {
-        raw_.Seek(start);
+        raw.Seek(start);
         return GetDictionary(parent);
     }
     if (token == "[") {
-        raw_.Seek(start);
+        raw.Seek(start);
         return GetArray(parent);
     }
     std::unique_ptr<CBPdfObject> object;
@@ -276,9 +451,9 @@ std::unique_ptr<CBPdfObject> CBPdf::GetObject(CBPdfObject* parent) {
         object = std::make_unique<CBPdfReference>(parent, std::move(token));
     } else if (token[0] == '(') {
         // A string keeps the bytes it was read from (its token may differ from them).
-        const uint32_t tokenStart = raw_.TokenStart();
+        const uint32_t tokenStart = raw.TokenStart();
         std::string_view source =
-            std::string_view(raw_.GetBuffer()).substr(tokenStart, raw_.Tell() - tokenStart);
+            std::string_view(raw.GetBuffer()).substr(tokenStart, raw.Tell() - tokenStart);
         object = source == token
                      ? std::make_unique<CBPdfValue>(parent, std::move(token))
                      : std::make_unique<CBPdfValue>(parent, std::move(token), std::string(source));
@@ -292,19 +467,20 @@ std::unique_ptr<CBPdfObject> CBPdf::GetObject(CBPdfObject* parent) {
 std::unique_ptr<CBPdfArray> CBPdf::GetArray(CBPdfObject* parent) {
     pdfInfo("CBPdf::GetArray()  :: Entrando.");
     DepthGuard guard(depth_);
+    CBRawPdf& raw = lexer();
     auto array = std::make_unique<CBPdfArray>(parent);
-    array->SetPosition(raw_.Tell());
-    raw_.ExpectToken("[");
+    array->SetPosition(raw.Tell());
+    raw.ExpectToken("[");
     std::string token;
     for (;;) {
-        uint32_t position = raw_.Tell();
-        if (!raw_.ReadToken(token, true)) {
+        uint32_t position = raw.Tell();
+        if (!raw.ReadToken(token, true)) {
             throw PdfParseException(); // unterminated array
         }
         if (token == "]") {
             return array;
         }
-        raw_.Seek(position);
+        raw.Seek(position);
         array->Add(GetObject(parent));
     }
 }
@@ -312,12 +488,13 @@ std::unique_ptr<CBPdfArray> CBPdf::GetArray(CBPdfObject* parent) {
 std::unique_ptr<CBPdfObject> CBPdf::GetDictionary(CBPdfObject* parent) {
     pdfInfo("CBPdf::GetDictionary()  :: Entrando.");
     DepthGuard guard(depth_);
+    CBRawPdf& raw = lexer();
     auto dictionary = std::make_unique<CBPdfDictionary>(parent);
-    dictionary->SetPosition(raw_.Tell());
-    raw_.ExpectToken("<<");
+    dictionary->SetPosition(raw.Tell());
+    raw.ExpectToken("<<");
     std::string key;
     for (;;) {
-        if (!raw_.ReadToken(key, true)) {
+        if (!raw.ReadToken(key, true)) {
             throw PdfParseException(); // unterminated dictionary
         }
         if (key == ">>") {
@@ -325,9 +502,9 @@ std::unique_ptr<CBPdfObject> CBPdf::GetDictionary(CBPdfObject* parent) {
         }
         std::unique_ptr<CBPdfObject> value;
         if (key == "/ID") {
-            uint32_t position = raw_.Tell();
+            uint32_t position = raw.Tell();
             std::string text;
-            raw_.ReadRawArray(text);
+            raw.ReadRawArray(text);
             if (!text.empty()) {
                 // The token leaves the brackets out; the value is written back with them.
                 std::string source = "[" + text + "]";
@@ -345,38 +522,44 @@ std::unique_ptr<CBPdfObject> CBPdf::GetDictionary(CBPdfObject* parent) {
         }
         dictionary->Add(key, std::move(value));
     }
-    uint32_t afterDictionary = raw_.Tell();
+    uint32_t afterDictionary = raw.Tell();
     std::string token;
-    if (!raw_.ReadToken(token, true) || token != "stream") {
-        raw_.Seek(afterDictionary);
+    if (!raw.ReadToken(token, true) || token != "stream") {
+        raw.Seek(afterDictionary);
         return dictionary;
     }
-    raw_.ExpectLine("");
+    if (current_ != nullptr) {
+        throw PdfParseException(); // an object stream cannot hold streams
+    }
+    raw.ExpectLine("");
     CBPdfObject* lengthObject = dictionary->Lookup("/Length");
     if (lengthObject == nullptr) {
         throw PdfParseException(); // a stream whose end cannot be found
     }
     int32_t length = 0;
     if (lengthObject->GetTypeName() == "Reference") {
-        uint32_t resume = raw_.Tell();
-        if (!GotoReference(static_cast<CBPdfReference*>(lengthObject)->GetText())) {
+        uint32_t resume = raw.Tell();
+        std::unique_ptr<CBPdfObject> resolved =
+            readIndirect(static_cast<CBPdfReference*>(lengthObject)->GetText(), nullptr);
+        if (!resolved) {
             throw PdfParseException();
         }
-        std::unique_ptr<CBPdfObject> resolved = GetObject(nullptr);
         length = pdfAtol(resolved->ToString());
-        raw_.Seek(resume);
+        raw.Seek(resume);
     } else if (lengthObject->GetTypeName() == "Value") {
         length = pdfAtol(static_cast<CBPdfValue*>(lengthObject)->GetText());
     } else {
         throw PdfParseException();
     }
     if (length < 0 ||
-        static_cast<uint64_t>(raw_.Tell()) + static_cast<uint32_t>(length) > raw_.GetSize()) {
+        static_cast<uint64_t>(raw.Tell()) + static_cast<uint32_t>(length) > raw.GetSize()) {
         throw PdfParseException(); // /Length past the end of the document
     }
-    raw_.Seek(raw_.Tell() + static_cast<uint32_t>(length));
-    raw_.ExpectToken("endstream");
+    const uint32_t dataStart = raw.Tell();
+    raw.Seek(dataStart + static_cast<uint32_t>(length));
+    raw.ExpectToken("endstream");
     auto stream = std::make_unique<CBPdfStream>(parent, std::move(dictionary));
+    stream->SetSourceRange(dataStart, static_cast<uint32_t>(length));
     stream->SetPosition(stream->GetDictionary()->GetPosition());
     stream->GetDictionary()->SetParent(stream.get());
     return stream;
@@ -387,17 +570,15 @@ bool CBPdf::GotoReference(std::string_view reference) {
         return "CBPdf::GotoReference()  :: Ir a la referencia " + std::string(reference);
     });
     int32_t number = 0;
-    int32_t generation = 0;
-    char type = 0;
-    if (scanTwoIntsChar(reference, number, generation, type) < 1) {
+    if (!referenceNumber(reference, number)) {
         return false;
     }
     auto it = xref_.find(number);
-    if (it == xref_.end() || it->second <= 0 ||
-        static_cast<uint32_t>(it->second) >= raw_.GetSize()) {
+    if (it == xref_.end() || it->second.compressed || it->second.offset <= 0 ||
+        it->second.offset >= static_cast<int64_t>(raw_.GetSize())) {
         return false;
     }
-    raw_.Seek(static_cast<uint32_t>(it->second));
+    raw_.Seek(static_cast<uint32_t>(it->second.offset));
     raw_.ExpectToken(fmtInt(number));
     std::string ignored;
     raw_.ReadToken(ignored, true);
@@ -407,23 +588,45 @@ bool CBPdf::GotoReference(std::string_view reference) {
 
 CBPdfObject* CBPdf::Fetch(std::string_view reference, CBPdfObject* parent) {
     int32_t number = 0;
-    int32_t generation = 0;
-    char type = 0;
-    if (scanTwoIntsChar(reference, number, generation, type) < 1) {
+    if (!referenceNumber(reference, number)) {
         return nullptr;
     }
     if (CBPdfObject* known = Fetched(number)) {
         return known;
     }
-    if (!GotoReference(reference)) {
+    std::unique_ptr<CBPdfObject> object = readIndirect(reference, parent);
+    if (!object) {
         return nullptr;
     }
-    std::unique_ptr<CBPdfObject> object = GetObject(parent);
     object->SetObjectNumber(number);
     CBPdfObject* kept = object.get();
     objects_[number] = std::move(object);
     fetchOrder_.push_back(number);
     return kept;
+}
+
+std::unique_ptr<CBPdfObject> CBPdf::readIndirect(std::string_view reference, CBPdfObject* parent) {
+    int32_t number = 0;
+    if (!referenceNumber(reference, number)) {
+        return nullptr;
+    }
+    auto it = xref_.find(number);
+    if (it == xref_.end() || !it->second.compressed) {
+        if (!GotoReference(reference)) {
+            return nullptr;
+        }
+        return GetObject(parent);
+    }
+    const XrefEntry entry = it->second;
+    CBPdfObjectStream& holder = objectStream(entry.stream);
+    holder.Lexer().Seek(holder.Locate(number, entry.index));
+    LexerScope scope(current_, &holder);
+    return GetObject(parent);
+}
+
+bool CBPdf::IsCompressed(int32_t number) const {
+    auto it = xref_.find(number);
+    return it != xref_.end() && it->second.compressed;
 }
 
 CBPdfObject* CBPdf::Fetched(int32_t number) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "component/pdf/CBPdfObject.h"
+#include "component/pdf/CBPdfObjectStream.h"
 #include "component/pdf/CBRawPdf.h"
 
 #include <cstdint>
@@ -8,16 +9,19 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace component::pdf {
 
 class CBPdfArray;
 class CBPdfDictionary;
+class CBPdfStream;
 
-// Reader of a PDF held in memory: header check, classic cross-reference sections walked from
-// the newest through every /Prev, objects parsed on request. Malformed input raises
-// PdfParseException, /Encrypt raises PdfEncryptedException.
+// Reader of a PDF held in memory: header check, cross-reference sections (tables, streams, and
+// tables whose trailer adds a stream with /XRefStm) walked from the newest through every
+// /Prev, objects parsed on request, from the file or from the object streams that hold them.
+// Malformed input raises PdfParseException, /Encrypt raises PdfEncryptedException.
 class CBPdf {
 public:
     bool Open(std::string_view bytes);
@@ -61,6 +65,12 @@ public:
     int32_t GetMaxObjectNumber() const noexcept { return maxObject_; }
     const std::string& GetHeaderLine() const noexcept { return header_; }
     uint32_t GetTrailerPosition() const noexcept { return trailerPosition_; }
+    // True when the newest cross-reference section is a stream: the trailer then is that
+    // stream's dictionary, and an update must end with a cross-reference stream too.
+    bool NewestSectionIsStream() const noexcept { return newestIsStream_; }
+    // True when the object of that number is stored in an object stream (its positions are
+    // then positions in the decoded stream, not in the document).
+    bool IsCompressed(int32_t number) const;
     CBRawPdf& Raw() noexcept { return raw_; }
 
 private:
@@ -68,13 +78,39 @@ private:
     // giveBack, when given, receives the bytes of a document that fails to open.
     bool openSequence(Variant variant, std::string* giveBack = nullptr);
     template <typename Text> bool openBase64Text(Text text);
+    // Where an object is found: at an offset of the document, or in an object stream.
+    struct XrefEntry {
+        int64_t offset = 0;
+        bool compressed = false;
+        int32_t stream = 0;
+        uint32_t index = 0;
+    };
     void readXrefSection();
     bool atTrailer(const std::string& line, uint32_t lineStart);
+    bool atXrefKeyword();
+    // Reads the cross-reference stream object at offset and registers its entries; returns
+    // its dictionary and where that dictionary begins.
+    std::unique_ptr<CBPdfDictionary> readXrefStream(uint32_t offset, uint32_t& dictionaryStart);
+    void registerEntry(int32_t number, const XrefEntry& entry);
+    // The data of a stream read from the document, decoded within what is left of the budget.
+    std::string decodedData(const CBPdfStream& stream);
+    CBPdfObjectStream& objectStream(int32_t number);
+    // Parses the object a reference names wherever it is stored; null when it is not listed.
+    std::unique_ptr<CBPdfObject> readIndirect(std::string_view reference, CBPdfObject* parent);
+    // The lexer objects are parsed from: the document's, or an object stream's while one of
+    // its objects is parsed.
+    CBRawPdf& lexer() noexcept { return current_ != nullptr ? current_->Lexer() : raw_; }
 
     CBRawPdf raw_;
     bool open_ = false;
     std::string header_;
-    std::unordered_map<int32_t, int32_t> xref_;
+    std::unordered_map<int32_t, XrefEntry> xref_;
+    std::unordered_map<int32_t, std::unique_ptr<CBPdfObjectStream>> objectStreams_;
+    std::unordered_set<int32_t> loadingStreams_;
+    CBPdfObjectStream* current_ = nullptr;
+    // Bytes that decoding streams may still produce (a fixed multiple of the document size).
+    size_t inflateBudget_ = 0;
+    bool newestIsStream_ = false;
     std::unordered_map<int32_t, std::unique_ptr<CBPdfObject>> objects_;
     std::vector<int32_t> fetchOrder_;
     int32_t startXref_ = 0;

@@ -2,6 +2,7 @@
 
 #include "component/pdf/CBPdfDictionary.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,15 @@ public:
     void SetRawData(const unsigned char* data, size_t length);
     void SetDictionary(std::unique_ptr<CBPdfDictionary> dictionary);
     CBPdfDictionary* GetDictionary() const noexcept { return dictionary_.get(); }
+    // Hands the dictionary over to the caller; the stream is left without one.
+    std::unique_ptr<CBPdfDictionary> ReleaseDictionary() noexcept { return std::move(dictionary_); }
+    // Where the data of a stream read from a document lies in it.
+    void SetSourceRange(uint32_t offset, uint32_t length) noexcept {
+        sourceOffset_ = offset;
+        sourceLength_ = length;
+    }
+    uint32_t GetSourceOffset() const noexcept { return sourceOffset_; }
+    uint32_t GetSourceLength() const noexcept { return sourceLength_; }
     size_t GetDataLength() const noexcept { return length_; }
 
 private:
@@ -33,6 +43,8 @@ private:
     std::string ownedData_;
     const unsigned char* raw_ = nullptr;
     size_t length_ = 0;
+    uint32_t sourceOffset_ = 0;
+    uint32_t sourceLength_ = 0;
 };
 
 } // namespace component::pdf

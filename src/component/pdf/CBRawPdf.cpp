@@ -197,8 +197,19 @@ bool CBRawPdf::startsAt(uint32_t index, std::string_view text) const noexcept {
 }
 
 void CBRawPdf::skipWhitespace() noexcept {
-    while (position_ < buffer_.size() && IsWhitespace(at(position_))) {
-        ++position_;
+    // A comment runs to the end of its line and counts as white space: kept in a token, it
+    // would comment out what follows it when the object is written back.
+    while (position_ < buffer_.size()) {
+        const unsigned char c = at(position_);
+        if (c == '%') {
+            while (position_ < buffer_.size() && at(position_) != '\r' && at(position_) != '\n') {
+                ++position_;
+            }
+        } else if (IsWhitespace(c)) {
+            ++position_;
+        } else {
+            break;
+        }
     }
 }
 
@@ -245,7 +256,7 @@ void CBRawPdf::readPlainToken(std::string& out) {
             }
             break;
         }
-        if (isTerminator(c) && !out.empty()) {
+        if ((isTerminator(c) || c == '%') && !out.empty()) {
             break;
         }
         if (c == '(') {
@@ -417,9 +428,13 @@ void CBRawPdf::ReadRawArray(std::string& out) {
             break;
         }
         if (at(p) == ']') {
+            // The array ends at a bracket followed (after blanks) by the dictionary's end or
+            // its next key.
             uint32_t n = p + 1;
-            if (startsAt(n, ">>") || startsAt(n, " /") || startsAt(n, "\r/") ||
-                startsAt(n, "\n/") || startsAt(n, "/")) {
+            while (n < size && IsWhitespace(at(n))) {
+                ++n;
+            }
+            if (startsAt(n, ">>") || startsAt(n, "/")) {
                 ++p;
                 break;
             }

@@ -89,7 +89,13 @@ void CPdfSign::LoadDicSigns() {
     catalog_ = nullptr;
     reader_.StartTrailer();
     trailer_ = reader_.GetObject(nullptr);
-    if (trailer_->GetTypeName() != "Dictionary") {
+    if (trailer_->GetTypeName() == "Stream") {
+        // The newest section is a cross-reference stream: its dictionary is the trailer.
+        std::unique_ptr<CBPdfObject> dictionary =
+            static_cast<CBPdfStream*>(trailer_.get())->ReleaseDictionary();
+        trailer_ = std::move(dictionary);
+    }
+    if (!trailer_ || trailer_->GetTypeName() != "Dictionary") {
         pdfError("CPdfSign::LoadDicSigns()  :ERROR: No se encontro el Trailer.");
         return;
     }

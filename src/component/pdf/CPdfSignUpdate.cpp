@@ -6,6 +6,7 @@
 #include "component/pdf/CBPdfReference.h"
 #include "component/pdf/CBPdfStream.h"
 #include "component/pdf/CBPdfValue.h"
+#include "component/pdf/CBPdfXrefStream.h"
 #include "component/pdf/CBPdfXrefTable.h"
 #include "component/pdf/PdfBase64.h"
 #include "component/pdf/PdfLog.h"
@@ -14,6 +15,7 @@
 #include "platform/picture/CPicture.h"
 #include "stream/StringUtil.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <limits>
@@ -234,6 +236,15 @@ std::vector<std::pair<uint32_t, unsigned char>> CPdfSign::invalidationEdits() {
     std::vector<std::pair<uint32_t, unsigned char>> edits;
     const std::string& document = reader_.GetPdf();
     for (CBPdfDictionary* signature : signatures_) {
+        // A signature dictionary inside an object stream has no bytes of its own in the
+        // document to change (and a rewritten document has already broken its byte range).
+        const CBPdfObject* holder = signature;
+        while (holder != nullptr && holder->GetObjectNumber() == 0) {
+            holder = holder->GetParent();
+        }
+        if (holder == nullptr || reader_.IsCompressed(holder->GetObjectNumber())) {
+            continue;
+        }
         CBPdfObject* object = nullptr;
         if (!GetValueOfDictionary(signature, "/ByteRange", object)) {
             continue;
@@ -328,7 +339,22 @@ bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int
     if (highest > std::numeric_limits<int32_t>::max() - 8 || catalogDictionary_ == nullptr) {
         return false;
     }
-    const int32_t k = highest + 1;
+    // After a cross-reference stream the update ends with one of its own; new numbers then
+    // also start at the previous /Size, past any free entries at the end of the numbering.
+    const bool streamForm = reader_.NewestSectionIsStream();
+    int64_t firstFree = static_cast<int64_t>(highest) + 1;
+    const auto* previousTrailer = trailer_ && trailer_->GetTypeName() == "Dictionary"
+                                      ? static_cast<const CBPdfDictionary*>(trailer_.get())
+                                      : nullptr;
+    if (streamForm && previousTrailer != nullptr) {
+        if (const CBPdfObject* size = previousTrailer->Lookup("/Size")) {
+            firstFree = std::max<int64_t>(firstFree, pdfAtol(size->ToString()));
+        }
+    }
+    if (firstFree > std::numeric_limits<int32_t>::max() - 7) {
+        return false;
+    }
+    const int32_t k = static_cast<int32_t>(firstFree);
     const int32_t sdNumber = useImage ? k + 4 : k + 3;
     if (reservedDigits() > std::numeric_limits<int32_t>::max() - l0) {
         // A placeholder that cannot fit in a document addressed with 32-bit offsets is never
@@ -387,23 +413,41 @@ bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int
     auto signature = CreateSignatureDictionary(name, sdStart);
     placed.push_back({sdNumber, signature.get(), sdOffset});
 
-    auto trailer = CreateTrailerDictionary(sdNumber);
+    // The section that ends the update: a table and its trailer, or a cross-reference stream
+    // object (its own entry included) whose size does not depend on the offsets it lists.
+    std::unique_ptr<CBPdfDictionary> trailer;
     CBPdfXrefTable xref;
-    xref.AddSubsection(placed[0].number).AddEntry(placed[0].offset);
-    xref.AddSubsection(placed[1].number).AddEntry(placed[1].offset);
-    CBPdfXrefSubsection& created = xref.AddSubsection(k);
-    for (size_t i = 2; i < placed.size(); ++i) {
-        created.AddEntry(placed[i].offset);
+    CBPdfXrefStream xrefStream;
+    std::unique_ptr<CBPdfStream> xrefObject;
+    const int32_t xrefNumber = sdNumber + 1;
+    int64_t sectionSize = 0;
+    if (streamForm) {
+        for (const Placed& item : placed) {
+            xrefStream.AddEntry(item.number, item.offset);
+        }
+        xrefStream.AddEntry(xrefNumber, 0);
+        xrefObject = xrefStream.Build(previousTrailer, static_cast<int64_t>(xrefNumber) + 1,
+                                      reader_.GetStartXref());
+        sectionSize =
+            static_cast<int64_t>(objectHeader(xrefNumber).size() + xrefObject->GetStringSize()) + 8;
+    } else {
+        trailer = CreateTrailerDictionary(sdNumber);
+        xref.AddSubsection(placed[0].number).AddEntry(placed[0].offset);
+        xref.AddSubsection(placed[1].number).AddEntry(placed[1].offset);
+        CBPdfXrefSubsection& created = xref.AddSubsection(k);
+        for (size_t i = 2; i < placed.size(); ++i) {
+            created.AddEntry(placed[i].offset);
+        }
+        sectionSize = static_cast<int64_t>(xref.GetStringSize()) + 9 +
+                      static_cast<int64_t>(trailer->GetStringSize());
     }
-    const int64_t xrefSize = static_cast<int64_t>(xref.GetStringSize());
-    const int64_t trailerSize = static_cast<int64_t>(trailer->GetStringSize());
 
     // Close the byte range: the fourth /ByteRange number depends on the file length, which
     // depends on the digits of that number.
     int64_t x = 0;
     auto totalLength = [&] {
         x = sdStart + static_cast<int64_t>(signature->GetStringSize()) + 8;
-        return x + xrefSize + 9 + trailerSize + 11 + static_cast<int64_t>(fmtInt(x).size()) + 2 + 7;
+        return x + sectionSize + 11 + static_cast<int64_t>(fmtInt(x).size()) + 2 + 7;
     };
     int64_t total = totalLength();
     CBPdfValue* third = placeholderValues_[1];
@@ -420,6 +464,11 @@ bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int
         return false;
     }
     xref.SetOffset(x);
+    if (streamForm) {
+        xrefStream.SetOffset(xrefNumber, x);
+        xrefObject = xrefStream.Build(previousTrailer, static_cast<int64_t>(xrefNumber) + 1,
+                                      reader_.GetStartXref());
+    }
 
     pdfInfo("CPdfSign::CreateSignature()  :: Actualizando cambios del pdf en memoria.");
     std::string appended;
@@ -427,9 +476,13 @@ bool CPdfSign::buildUpdate(int32_t page, int32_t x1, int32_t y1, int32_t x2, int
     for (const Placed& item : placed) {
         writeObject(appended, item.number, *item.object);
     }
-    appended += xref.ToString();
-    appended += "trailer\r\n";
-    trailer->AppendTo(appended);
+    if (streamForm) {
+        writeObject(appended, xrefNumber, *xrefObject);
+    } else {
+        appended += xref.ToString();
+        appended += "trailer\r\n";
+        trailer->AppendTo(appended);
+    }
     appended += "startxref\r\n";
     appended += fmtInt(x) + "\r\n";
     appended += "%%EOF\r\n";
