@@ -5,7 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <mutex>
 #include <stdexcept>
+
+#include <unistd.h>
 
 #include <openssl/rsa.h>
 #include <openssl/x509v3.h>
@@ -16,12 +20,45 @@ namespace testpki {
 
 using namespace platform::crypt;
 
-std::shared_ptr<PrivateKey> newKey(int bits) {
+namespace {
+
+PrivateKey generateKey(int bits) {
     EVP_PKEY* raw = EVP_RSA_gen(static_cast<unsigned>(bits));
     if (raw == nullptr) {
         throw std::runtime_error("key generation failed");
     }
-    return std::make_shared<PrivateKey>(EvpPkeyPtr(raw));
+    return PrivateKey(EvpPkeyPtr(raw));
+}
+
+} // namespace
+
+// Every test runs in a process of its own, and most build a small PKI first: generating its
+// RSA keys was most of the time of the suites. The n-th key of a size a process asks for is
+// therefore kept in TEST_KEY_POOL and read back by the next process that asks for it; keys
+// within one process stay distinct. A key is written to a file of its own and renamed into
+// place, so processes racing for the same key each get a whole one.
+std::shared_ptr<PrivateKey> newKey(int bits) {
+    static std::mutex mutex;
+    static std::map<int, int> taken;
+    int index;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        index = taken[bits]++;
+    }
+    namespace fs = std::filesystem;
+    const fs::path pool(TEST_KEY_POOL);
+    const fs::path file =
+        pool / ("rsa" + std::to_string(bits) + "-" + std::to_string(index) + ".pem");
+    std::error_code ignored;
+    if (fs::exists(file, ignored)) {
+        return std::make_shared<PrivateKey>(PrivateKey::fromPem(readFile(file.string()), ""));
+    }
+    PrivateKey key = generateKey(bits);
+    fs::create_directories(pool, ignored);
+    const fs::path partial = file.string() + "." + std::to_string(getpid());
+    writeFile(partial.string(), key.toPem(""));
+    fs::rename(partial, file, ignored);
+    return std::make_shared<PrivateKey>(std::move(key));
 }
 
 namespace {
