@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates
-  g++ clang libclang-rt-14-dev llvm
+  g++ clang libclang-rt-14-dev llvm lld
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev openssl
   zlib1g-dev
