@@ -31,11 +31,18 @@ std::string validText(const std::string& text) {
     return std::string(valid.get());
 }
 
-DialogPtr newDialog(const std::string& title) {
-    GtkWidget* dialog = gtk_dialog_new();
+// Titles a dialog and keeps it centred above other windows: the program asking is often a
+// script host with no window of its own to be the dialog's parent.
+void present(GtkWidget* dialog, const std::string& title) {
     gtk_window_set_title(GTK_WINDOW(dialog), validText(title).c_str());
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+    gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+}
+
+DialogPtr newDialog(const std::string& title) {
+    GtkWidget* dialog = gtk_dialog_new();
+    present(dialog, title);
     gtk_container_set_border_width(GTK_CONTAINER(dialog), 8);
     return DialogPtr(dialog);
 }
@@ -83,6 +90,7 @@ std::optional<std::string> GtkDialogs::chooseFile(const std::string& title, bool
             validText(title).c_str(), nullptr,
             save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancelar",
             GTK_RESPONSE_CANCEL, save ? "_Guardar" : "_Abrir", GTK_RESPONSE_ACCEPT, nullptr));
+        present(dialog.get(), title);
         GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.get());
         gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_ACCEPT);
         gtk_file_chooser_set_local_only(chooser, TRUE);
@@ -272,8 +280,7 @@ GtkDialogs::askFields(const std::string& title, const std::string& prompt,
 void GtkDialogs::inform(const std::string& title, const std::string& text) {
     DialogPtr dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_INFO,
                                             GTK_BUTTONS_NONE, "%s", validText(text).c_str()));
-    gtk_window_set_title(GTK_WINDOW(dialog.get()), validText(title).c_str());
-    gtk_window_set_position(GTK_WINDOW(dialog.get()), GTK_WIN_POS_CENTER);
+    present(dialog.get(), title);
     GtkWidget* accept =
         gtk_dialog_add_button(GTK_DIALOG(dialog.get()), "_Aceptar", GTK_RESPONSE_ACCEPT);
     gtk_widget_grab_focus(accept);
@@ -283,8 +290,7 @@ void GtkDialogs::inform(const std::string& title, const std::string& text) {
 bool GtkDialogs::confirm(const std::string& title, const std::string& question) {
     DialogPtr dialog(gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
                                             GTK_BUTTONS_NONE, "%s", validText(question).c_str()));
-    gtk_window_set_title(GTK_WINDOW(dialog.get()), validText(title).c_str());
-    gtk_window_set_position(GTK_WINDOW(dialog.get()), GTK_WIN_POS_CENTER);
+    present(dialog.get(), title);
     GtkWidget* no = gtk_dialog_add_button(GTK_DIALOG(dialog.get()), "_No", GTK_RESPONSE_NO);
     gtk_dialog_add_button(GTK_DIALOG(dialog.get()), "_Sí", GTK_RESPONSE_YES);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog.get()), GTK_RESPONSE_NO);
