@@ -12,6 +12,10 @@ namespace platform::ui {
 namespace {
 
 constexpr char kFilter[] = "Todos los archivos (*.*)";
+// The picker's list: its width in pixels, and the width of a column whose texts are all short.
+constexpr gint kListWidth = 860;
+constexpr gint kShortColumnWidth = 110;
+constexpr glong kShortColumnChars = 12;
 
 // A top-level dialog, destroyed when it goes out of scope.
 struct WidgetDestroyer {
@@ -155,17 +159,42 @@ GtkDialogs::pickRows(const std::string& title, const std::vector<std::string>& h
     }
 
     DialogPtr dialog = newDialog(title);
-    gtk_window_set_default_size(GTK_WINDOW(dialog.get()), 720, 320);
+    gtk_window_set_default_size(GTK_WINDOW(dialog.get()), kListWidth + 40, 320);
     GtkWidget* view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
     g_object_unref(store);
+    // Short columns (dates) get what they need and the others share the rest, so that long
+    // names are cut with an ellipsis rather than pushing the dates out of sight; the whole
+    // first column shows as a tooltip.
+    std::vector<bool> shortColumn(headers.size(), true);
+    for (const std::vector<std::string>& row : cells) {
+        for (size_t index = 0; index < row.size() && index < headers.size(); ++index) {
+            if (g_utf8_strlen(row[index].c_str(), -1) > kShortColumnChars) {
+                shortColumn[index] = false;
+            }
+        }
+    }
+    const auto shortCount =
+        static_cast<gint>(std::count(shortColumn.begin(), shortColumn.end(), true));
+    const gint wideWidth =
+        shortCount == columns
+            ? kListWidth / columns
+            : std::max(kShortColumnWidth,
+                       (kListWidth - shortCount * kShortColumnWidth) / (columns - shortCount));
     for (gint column = 0; column < columns; ++column) {
         GtkCellRenderer* renderer = gtk_cell_renderer_text_new();
+        g_object_set(renderer, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
         GtkTreeViewColumn* shown = gtk_tree_view_column_new_with_attributes(
             validText(headers[static_cast<size_t>(column)]).c_str(), renderer, "text", column,
             nullptr);
+        gtk_tree_view_column_set_sizing(shown, GTK_TREE_VIEW_COLUMN_FIXED);
+        gtk_tree_view_column_set_fixed_width(shown, shortColumn[static_cast<size_t>(column)] &&
+                                                            shortCount != columns
+                                                        ? kShortColumnWidth
+                                                        : wideWidth);
         gtk_tree_view_column_set_resizable(shown, TRUE);
         gtk_tree_view_append_column(GTK_TREE_VIEW(view), shown);
     }
+    gtk_tree_view_set_tooltip_column(GTK_TREE_VIEW(view), 0);
     GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_AUTOMATIC,
                                    GTK_POLICY_AUTOMATIC);
