@@ -13,6 +13,7 @@ packages=(
   duktape-dev
   libxerces-c-dev libxalan-c-dev libxml-security-c-dev
   xmlsec1 libxml2-utils qpdf poppler-utils libnss3-tools
+  libgtk-3-dev xvfb xauth xdotool imagemagick
   time coreutils python3
 )
 

@@ -82,3 +82,33 @@ TEST_F(ScriptedAnswers, ConsentIsYesOnlyWhenTheAnswerSaysSo) {
     EXPECT_TRUE(ui.consent("q"));
     EXPECT_FALSE(ui.consent("q")); // none left
 }
+
+namespace {
+
+// Records the lines a picker without columns is given, and picks the last one.
+class RecordingPicker : public NoUserInteraction {
+public:
+    std::optional<std::vector<size_t>> selectCertificates(const std::string& title,
+                                                          const std::vector<std::string>& rows,
+                                                          bool multi) override {
+        shown = rows;
+        return std::vector<size_t>{rows.size() - 1};
+    }
+    std::vector<std::string> shown;
+};
+
+} // namespace
+
+TEST_F(ScriptedAnswers, PickersWithoutColumnsListCertificatesAsOneLineEach) {
+    std::vector<CertificateRow> rows{{"CN=Ana, C=ES", "CN=Raíz, C=ES", "0A1B", 0, 86400},
+                                     {"CN=Juan, C=ES", "CN=Otra, C=ES", "02", 0, 0}};
+    RecordingPicker picker;
+    EXPECT_EQ(picker.chooseCertificates("t", rows, false), (std::vector<size_t>{1}));
+    EXPECT_EQ(picker.shown, (std::vector<std::string>{"CN=Ana, C=ES | CN=Raíz, C=ES | 0A1B",
+                                                      "CN=Juan, C=ES | CN=Otra, C=ES | 02"}));
+
+    write("answers", "select=1\nselect=0,1\n");
+    ScriptedUserInteraction scripted(path("answers"));
+    EXPECT_EQ(scripted.chooseCertificates("t", rows, false), (std::vector<size_t>{1}));
+    EXPECT_EQ(scripted.chooseCertificates("t", rows, true), (std::vector<size_t>{0, 1}));
+}

@@ -142,16 +142,17 @@ CertificateCollection::find(FindType type, const FindCriterion& criterion, bool 
 std::shared_ptr<CertificateCollection>
 CertificateCollection::select(const std::string& title, const std::string& displayString,
                               bool multiSelect) const {
-    std::vector<std::string> rows;
+    std::vector<ui::CertificateRow> rows;
     rows.reserve(items_.size());
     for (const CertificateObjectPtr& item : items_) {
         const crypt::CertificatePtr& c = item->certificate();
-        rows.push_back(c->subjectName() + " | " + c->issuerName() + " | " + c->serialNumber());
+        rows.push_back(
+            {c->subjectName(), c->issuerName(), c->serialNumber(), c->notBefore(), c->notAfter()});
     }
     std::string heading = displayString.empty() ? title : title + " - " + displayString;
     std::optional<std::vector<size_t>> chosen =
         items_.empty() ? std::nullopt
-                       : ui::current().selectCertificates(heading, rows, multiSelect);
+                       : ui::current().chooseCertificates(heading, rows, multiSelect);
     if (!chosen) {
         crypt::raiseCrypt(__FILE__, __LINE__, CAPICOM_E_CANCELLED);
     }

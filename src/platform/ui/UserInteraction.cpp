@@ -6,6 +6,7 @@
 #include <mutex>
 #include <unistd.h>
 
+#include "platform/ui/GtkModule.h"
 #include "platform/ui/NoUserInteraction.h"
 #include "platform/ui/ScriptedUserInteraction.h"
 #include "platform/ui/TerminalUserInteraction.h"
@@ -29,6 +30,9 @@ UserInteraction& current() {
     }
     if (isatty(STDIN_FILENO) == 1) {
         return terminal;
+    }
+    if (UserInteraction* desktop = GtkModule::userInteraction()) {
+        return *desktop;
     }
     return none;
 }

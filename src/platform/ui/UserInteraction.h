@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,13 +14,26 @@ struct Credentials {
     std::string password;
 };
 
+// One certificate as the picker lists it.
+struct CertificateRow {
+    std::string subject;
+    std::string issuer;
+    std::string serialNumber;
+    std::time_t notBefore = 0;
+    std::time_t notAfter = 0;
+
+    // The row as one line of text: "subject | issuer | serial number".
+    std::string text() const { return subject + " | " + issuer + " | " + serialNumber; }
+};
+
 // Everything the component asks of the person in front of the machine: file dialogs, the
 // certificate picker and viewer, password and credentials prompts, message boxes. Every
 // question may be cancelled; a cancelled question gives nullopt. Texts are UTF-8.
 //
-// Three implementations exist: the terminal (standard input is a terminal), the scripted one
-// (answers from the file named by QUILLION_UI_ANSWERS) and none (everything cancelled).
-// current() picks one for the calling code.
+// Four implementations exist: the terminal (standard input is a terminal), the scripted one
+// (answers from the file named by QUILLION_UI_ANSWERS), the desktop's GTK dialogs (loaded from
+// a module of their own, see GtkModule) and none (everything cancelled). current() picks one
+// for the calling code.
 class UserInteraction {
 public:
     virtual ~UserInteraction() = default;
@@ -35,6 +49,18 @@ public:
     virtual std::optional<std::vector<size_t>>
     selectCertificates(const std::string& title, const std::vector<std::string>& rows,
                        bool multi) = 0;
+    // The same picker over certificates given field by field. Implementations that show
+    // columns override it; the others list each certificate's text() row.
+    virtual std::optional<std::vector<size_t>>
+    chooseCertificates(const std::string& title, const std::vector<CertificateRow>& rows,
+                       bool multi) {
+        std::vector<std::string> lines;
+        lines.reserve(rows.size());
+        for (const CertificateRow& row : rows) {
+            lines.push_back(row.text());
+        }
+        return selectCertificates(title, lines, multi);
+    }
     // Shows a certificate's description until the user dismisses it.
     virtual void viewCertificate(const std::string& text) = 0;
     // Password prompt: the text typed, or nullopt.
@@ -51,7 +77,8 @@ public:
 
 // The implementation for the calling code: the scripted one when QUILLION_UI_ANSWERS names a
 // file (one instance per file for the life of the process, so answers are consumed once),
-// else the terminal when standard input is a terminal, else none. Thread-safe.
+// else the terminal when standard input is a terminal, else the GTK dialogs when a display is
+// set and GTK can open it, else none. Thread-safe.
 UserInteraction& current();
 
 } // namespace platform::ui
