@@ -154,6 +154,9 @@
   // A reply too large for one native message arrives as chunks of its JSON text, in order.
   function addChunk(message) {
     const { id, chunk, chunks, data } = message;
+    if (!pending.has(id)) {
+      return;
+    }
     let entry = partial.get(id);
     if (!entry && chunk === 0) {
       entry = { chunks, pieces: [] };
@@ -225,8 +228,9 @@
     };
     const proxy = new Proxy(members, {
       get(target, name) {
-        if (typeof name !== "string" || name === "then") {
-          return undefined; // not a thenable: `await` gives the proxy itself
+        // Not a thenable (`await` gives the proxy itself), nor serialisable to JSON.
+        if (typeof name !== "string" || name === "then" || name === "toJSON") {
+          return undefined;
         }
         if (Object.prototype.hasOwnProperty.call(target, name)) {
           return target[name];

@@ -222,6 +222,8 @@ def main():
                            stamp)
         else:
             failures.check(False, "getValidFromDate is a Date")
+        failures.check(result.get("validNow") == 1,
+                       "verifyDates(new Date()) finds the certificate valid now")
         failures.check(result.get("verified") == 1, "QNVerifier.verify accepts the signature")
         failures.check(result.get("idError") == 0, "QNVerifier status idError 0")
         expected = [0, 1, 2, 0, 255, 128, 10, 13, 0]
