@@ -21,7 +21,9 @@ import threading
 import time
 
 E_ACCESSDENIED = -2147024891
-ERROR_CANCELLED = 1223
+# A declined key use is ERROR_CANCELLED (1223) inside; QNSignData.sign reports a cancelled
+# key prompt as QN_E_USER_CANCELLED.
+QN_E_USER_CANCELLED = -2147203487
 EXTENSION_ID = "ghjldjcackikbmlbkicbcfpnccpnmjah"
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
@@ -250,8 +252,11 @@ def main():
             failures.check(False, "the page got a signature")
 
         # The origin is remembered: a declined key use fails the signing call alone.
-        check_error(run_case(page, "sign_declined", ["consent=no"]), ERROR_CANCELLED,
-                    "declined signing confirmation")
+        outcome = run_case(page, "sign_declined", ["consent=no"])
+        check_error(outcome, QN_E_USER_CANCELLED, "declined signing confirmation")
+        failures.check((outcome.get("error") or {}).get("description") ==
+                       "El usuario ha cancelado la operacion",
+                       "declined signing confirmation: the component's cancelled text")
         check_error(run_case(page, "pdfsign", []), E_ACCESSDENIED, "PdfSign from a page")
         check_error(run_case(page, "load_file_with_path", []), E_ACCESSDENIED,
                     "loadFileWithPath from a page")

@@ -22,6 +22,13 @@ async function hex(bytes) {
   return Array.from(digest, (b) => b.toString(16).padStart(2, "0")).join("");
 }
 
+async function cadesSystem() {
+  const system = await Quillion2.create("Quillion2.QNCryptoSystem");
+  await system.setMode(MT_CADES);
+  await system.setProperty("HashAlgorithm", SHA256);
+  return system;
+}
+
 // The first certificate of MY with a private key and a signing key usage.
 async function signingCertificate(system) {
   const store = await system.openSystemStore("MY", 2);
@@ -50,9 +57,7 @@ const cases = {
   // Lists MY, signs a text as detached CAdES, verifies it with QNVerifier; also carries a
   // binary string with zero bytes and an odd length there and back, and dates both ways.
   async sign() {
-    const system = await Quillion2.create("Quillion2.QNCryptoSystem");
-    await system.setMode(MT_CADES);
-    await system.setProperty("HashAlgorithm", SHA256);
+    const system = await cadesSystem();
     const { certificates, certificate } = await signingCertificate(system);
     const table = await system.getCertificates(certificates, 0, "ALL", 0, "Subject|CN", "");
     const validFrom = await certificate.getValidFromDate();
@@ -115,8 +120,7 @@ const cases = {
   },
 
   async sign_declined() {
-    const system = await Quillion2.create("Quillion2.QNCryptoSystem");
-    await system.setMode(MT_CADES);
+    const system = await cadesSystem();
     const { certificate } = await signingCertificate(system);
     await signDetached(system, certificate);
     return { signed: true };
