@@ -178,14 +178,16 @@
       return;
     }
     partial.delete(id);
-    let reply;
+    let reply = null;
     try {
       reply = JSON.parse(entry.pieces.join(""));
     } catch (error) {
-      reply = { id, error: { number: -2147418113, description: "Quillion2: unreadable reply" } };
+      // Answered below as an unreadable reply.
     }
-    reply.id = id;
-    settle(reply);
+    if (typeof reply !== "object" || reply === null || Array.isArray(reply)) {
+      reply = { error: { number: -2147418113, description: "Quillion2: unreadable reply" } };
+    }
+    settle(Object.assign(reply, { id }));
   }
 
   function disconnected() {

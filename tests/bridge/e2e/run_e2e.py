@@ -53,9 +53,9 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def serve(pages):
+def serve(pages, address="127.0.0.1"):
     handler = functools.partial(QuietHandler, directory=pages)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    server = http.server.ThreadingHTTPServer((address, 0), handler)
     thread = threading.Thread(target=server.serve_forever, daemon=True)
     thread.start()
     return server
@@ -124,6 +124,62 @@ def sanitizer_reports(folder):
     return reports
 
 
+def check_library(driver, extension, pages, failures):
+    """The page library alone, on an origin the extension does not serve (127.0.0.2), with
+    the page answering in place of the relay."""
+    server = serve(pages, "127.0.0.2")
+    try:
+        driver.get("http://127.0.0.2:%d/library.html" % server.server_address[1])
+        with open(os.path.join(extension, "quillion2.js"), encoding="utf-8") as f:
+            driver.execute_script(f.read())
+
+        def run(name):
+            outcome = driver.execute_async_script(
+                "const done = arguments[arguments.length - 1];"
+                "window.runLibraryCase(arguments[0]).then(done, (e) => done({thrown: String(e)}));",
+                name)
+            print("library.%-14s %s" % (name, json.dumps(outcome)[:300]))
+            return outcome.get("result") or {}
+
+        result = run("chunked")
+        failures.check(result.get("isBinary") is True and result.get("bytes") == [0, 1, 2, 255],
+                       "library: a chunked reply is reassembled")
+        failures.check(result.get("request") == {"id": result.get("request", {}).get("id"),
+                                                  "op": "create",
+                                                  "progid": "Quillion2.QNContent"} and
+                       isinstance(result["request"]["id"], int) and result["request"]["id"] > 0,
+                       "library: create sends id, op and progid")
+        result = run("out_of_order")
+        failures.check(result.get("number") == -2147418113 and result.get("isError") is True,
+                       "library: chunks out of order reject with E_UNEXPECTED")
+        result = run("error_reply")
+        failures.check(result.get("number") == E_ACCESSDENIED and
+                       result.get("description") == "Acceso denegado" and
+                       result.get("isError") is True,
+                       "library: an error reply rejects with its number and description")
+        result = run("lost_connection")
+        failures.check(result.get("number") == -2147417848 and result.get("isError") is True,
+                       "library: a lost connection rejects what is pending")
+        result = run("arguments")
+        request = result.get("request") or {}
+        failures.check(request.get("op") == "call" and request.get("handle") == 5 and
+                       request.get("name") == "verifyDates" and
+                       request.get("args") == [{"$obj": 5},
+                                               {"$date": "2026-12-09T20:15:00.000Z"},
+                                               {"$bin": "AP8H"}, None],
+                       "library: proxies, dates and binary strings as arguments; trailing "
+                       "undefined left out")
+        failures.check(result.get("date") == "2026-12-09T20:15:00.000Z",
+                       "library: a date result is a Date")
+        failures.check((result.get("refused") or {}).get("type") == "TypeError",
+                       "library: a NaN argument is refused before sending")
+        failures.check(result.get("awaitedIsObject") is True,
+                       "library: an object proxy is not a thenable")
+    finally:
+        server.shutdown()
+        server.server_close()
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__)
@@ -135,7 +191,7 @@ def main():
             return 77
     failures = Failures()
     scratch = tempfile.mkdtemp(prefix="q2-e2e-")
-    server = driver = None
+    server = library_server = driver = None
     try:
         home = os.path.join(scratch, "home")
         quillion_home = os.path.join(scratch, "quillion")
@@ -269,6 +325,8 @@ def main():
                        result.get("sha256") == hashlib.sha256(large).hexdigest(),
                        "a %d-byte result arrives whole through chunking" % len(large))
 
+        check_library(driver, extension, pages, failures)
+
         driver.get("about:blank")
         failures.check(wait_for_no_hosts(quillion_home),
                        "the host of a page exits when the page goes")
@@ -290,9 +348,10 @@ def main():
     finally:
         if driver is not None:
             driver.quit()
-        if server is not None:
-            server.shutdown()
-            server.server_close()
+        for running in (server, library_server):
+            if running is not None:
+                running.shutdown()
+                running.server_close()
         shutil.rmtree(scratch, ignore_errors=True)
 
     if failures.items:
