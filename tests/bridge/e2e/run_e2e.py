@@ -129,7 +129,7 @@ def check_library(driver, extension, pages, failures):
     the page answering in place of the relay."""
     server = serve(pages, "127.0.0.2")
     try:
-        driver.get("http://127.0.0.2:%d/library.html" % server.server_address[1])
+        driver.get("http://127.0.0.2:%d/index.html" % server.server_address[1])
         with open(os.path.join(extension, "quillion2.js"), encoding="utf-8") as f:
             driver.execute_script(f.read())
 

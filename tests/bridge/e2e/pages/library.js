@@ -1,4 +1,4 @@
-// Checks of the page library alone, on a page the extension does not serve: the driver puts
+// Checks of the page library alone, on an origin the extension does not serve: the driver puts
 // bridge/extension/quillion2.js into the page, and this script answers the library's requests
 // in place of the relay, with replies a host could send (chunked, out of order, errors) or
 // a lost connection.
