@@ -6,7 +6,7 @@
 //
 // The worker is the only place that knows where a request comes from: it writes the page's
 // origin, as the browser reports it, into every request, over anything the page put there.
-// Requests from a frame without an origin are dropped.
+// Requests from a frame without an origin are dropped and its port closed.
 "use strict";
 
 const api = globalThis.browser ?? globalThis.chrome;
@@ -81,6 +81,8 @@ api.runtime.onConnect.addListener((port) => {
     }
     const origin = senderOrigin(port.sender);
     if (origin === null) {
+      // Dropped; closing the port lets the page's pending calls fail instead of waiting.
+      close();
       return;
     }
     if (native === null) {
