@@ -10,7 +10,7 @@ packages=(
   libssl-dev openssl
   zlib1g-dev
   libcurl4-openssl-dev
-  duktape-dev
+  duktape-dev nlohmann-json3-dev
   libxerces-c-dev libxalan-c-dev libxml-security-c-dev
   xmlsec1 libxml2-utils qpdf poppler-utils libnss3-tools
   time coreutils python3
