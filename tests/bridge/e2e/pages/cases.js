@@ -133,8 +133,12 @@ const cases = {
     const reply = new Promise((resolve) => {
       window.addEventListener("message", (event) => {
         const data = event.data;
-        if (event.source === window && data && data.kind === "reply" && data.message &&
-            data.message.id === id) {
+        if (event.source !== window || !data || data.tag !== "org.quillion.bridge") {
+          return;
+        }
+        if (data.kind === "closed") {
+          resolve({ error: { number: -2147417848, description: "connection lost" } });
+        } else if (data.kind === "reply" && data.message && data.message.id === id) {
           resolve(data.message);
         }
       });
