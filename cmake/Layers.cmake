@@ -1,7 +1,10 @@
 # The architecture as the build keeps it: every library of the project belongs to one layer,
 # and a layer may link only the layers below it.
 #
-#   stream (0) < com (1) < platform (2) < component (3) < host (4)
+#   stream (0) < com (1) < platform (2) < component (3) < bridge (4) < host, tools (5)
+#
+# bridge holds the classes of the browser bridge, which its executable (qnbridge, in host)
+# and its tests link.
 #
 # q2_layer_library(<target> LAYER <name> [SHARED|STATIC] [REQUIRES <q2 targets>...])
 # declares a library of a layer; q2_layer_link(<target> <q2 targets>...) links more project
@@ -11,8 +14,9 @@ set(Q2_LAYER_RANK_stream 0)
 set(Q2_LAYER_RANK_com 1)
 set(Q2_LAYER_RANK_platform 2)
 set(Q2_LAYER_RANK_component 3)
-set(Q2_LAYER_RANK_host 4)
-set(Q2_LAYER_RANK_tools 4)
+set(Q2_LAYER_RANK_bridge 4)
+set(Q2_LAYER_RANK_host 5)
+set(Q2_LAYER_RANK_tools 5)
 
 function(_q2_check_link target)
     get_target_property(own ${target} Q2_LAYER)

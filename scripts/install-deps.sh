@@ -10,10 +10,11 @@ packages=(
   libssl-dev openssl
   zlib1g-dev
   libcurl4-openssl-dev
-  duktape-dev
+  duktape-dev nlohmann-json3-dev
   libxerces-c-dev libxalan-c-dev libxml-security-c-dev
   xmlsec1 libxml2-utils qpdf poppler-utils libnss3-tools
   libgtk-3-dev xvfb xauth xdotool imagemagick
+  chromium chromium-driver python3-selenium
   time coreutils python3
 )
 

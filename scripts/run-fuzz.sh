@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 total=${FUZZ_SECONDS:-90}
-targets=(pdf signeddata base64 properties store xmlverify)
+targets=(pdf signeddata base64 properties store xmlverify bridge)
 per_target=$(( total / ${#targets[@]} ))
 
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -2,6 +2,7 @@
 
 #include "com/BStr.h"
 #include "com/ComPtr.h"
+#include "com/ObjectSafety.h"
 #include "com/Registry.h"
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -19,6 +21,7 @@ struct LoadedClass {
     std::string versionIndependentProgId;
     DllGetClassObjectFunction getClassObject;
     DWORD cookie;
+    bool safeForScripting;
 };
 
 // The classes of the modules loaded in the process.
@@ -37,7 +40,7 @@ public:
             entries_.push_back(LoadedClass{
                 classes[i].clsid, classes[i].progId ? classes[i].progId : "",
                 classes[i].versionIndependentProgId ? classes[i].versionIndependentProgId : "",
-                getClassObject, cookie});
+                getClassObject, cookie, classes[i].safeForScripting});
         }
         return cookie;
     }
@@ -70,6 +73,17 @@ public:
             }
         }
         return false;
+    }
+
+    // nullopt when no loaded module has the class.
+    std::optional<bool> safeForScripting(REFCLSID clsid) {
+        std::lock_guard lock(mutex_);
+        for (const LoadedClass& e : entries_) {
+            if (IsEqualCLSID(e.clsid, clsid)) {
+                return e.safeForScripting;
+            }
+        }
+        return std::nullopt;
     }
 
     static bool sameText(const std::string& a, const std::string& b) {
@@ -160,6 +174,14 @@ DWORD registerModuleClasses(const ClassRegistration* classes, std::size_t count,
 
 void unregisterModuleClasses(DWORD cookie) {
     ClassTable::instance().remove(cookie);
+}
+
+bool classSafeForScripting(REFCLSID clsid) {
+    if (std::optional<bool> loaded = ClassTable::instance().safeForScripting(clsid)) {
+        return *loaded;
+    }
+    return Registry::hasKey("CLSID\\" + guidToString(clsid) + "\\Implemented Categories\\" +
+                            guidToString(CATID_SafeForScripting));
 }
 
 bool loadModule(const std::string& path, std::string* error) {

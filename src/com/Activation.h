@@ -50,6 +50,7 @@ struct ClassRegistration {
     CLSID clsid;
     const char* progId;                   // "Quillion2.QNContent.1"
     const char* versionIndependentProgId; // "Quillion2.QNContent"
+    bool safeForScripting = false;        // implements the category safe for scripting
 };
 
 // Registers a loaded module's classes (the strings are copied). Returns a cookie for
@@ -57,6 +58,10 @@ struct ClassRegistration {
 DWORD registerModuleClasses(const ClassRegistration* classes, std::size_t count,
                             DllGetClassObjectFunction getClassObject);
 void unregisterModuleClasses(DWORD cookie);
+
+// Whether the class implements the component category safe for scripting: as its loaded
+// module declared it, else as the registry file records it (false when unknown).
+bool classSafeForScripting(REFCLSID clsid);
 
 // Loads a module (dlopen, kept loaded for the life of the process). On failure returns
 // false with the loader's message in `error`.

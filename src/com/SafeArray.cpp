@@ -2,6 +2,7 @@
 
 #include "com/IUnknown.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -410,6 +411,19 @@ HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData) {
 
 HRESULT SafeArrayUnaccessData(SAFEARRAY* psa) {
     return SafeArrayUnlock(psa);
+}
+
+VARIANT SafeArrayElementView(SAFEARRAY* psa, const void* element) {
+    VARTYPE vt = VT_VARIANT;
+    SafeArrayGetVartype(psa, &vt);
+    if (vt == VT_VARIANT) {
+        return *static_cast<const VARIANT*>(element);
+    }
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = vt;
+    std::memcpy(&v.llVal, element, std::min<std::size_t>(psa->cbElements, sizeof v.llVal));
+    return v;
 }
 
 namespace com {

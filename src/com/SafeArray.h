@@ -51,6 +51,10 @@ HRESULT SafeArrayGetElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv);
 // interfaces the pointer; the previous element is freed).
 HRESULT SafeArrayPutElement(SAFEARRAY* psa, const LONG* rgIndices, void* pv);
 HRESULT SafeArrayPtrOfIndex(SAFEARRAY* psa, const LONG* rgIndices, void** ppvData);
+// A non-owning VARIANT view of the element at `element` (from SafeArrayPtrOfIndex or the
+// array's data): the element itself in an array of VARIANTs, else a VARIANT of the array's
+// type holding the element's bits. Never cleared by the caller.
+VARIANT SafeArrayElementView(SAFEARRAY* psa, const void* element);
 HRESULT SafeArrayLock(SAFEARRAY* psa);
 HRESULT SafeArrayUnlock(SAFEARRAY* psa);
 HRESULT SafeArrayAccessData(SAFEARRAY* psa, void** ppvData);

@@ -1,10 +1,13 @@
 target_sources(q2com PRIVATE
     Activation.cpp
+    AutomationError.cpp
     BStr.cpp
+    ComponentModule.cpp
     DispatchCall.cpp
     DispatchEngine.cpp
     ErrorInfo.cpp
     Guid.cpp
+    MemberLookup.cpp
     OleDate.cpp
     Registration.cpp
     Registry.cpp

@@ -3,6 +3,7 @@
 // JScript-style errors: an Error whose `number` is the HRESULT as a signed 32-bit number and
 // whose `description` and `message` are the error text.
 
+#include "com/AutomationError.h"
 #include "com/Com.h"
 
 #include <duktape.h>
@@ -11,19 +12,12 @@
 
 namespace host {
 
-// "Automation server can't create object"
-inline constexpr HRESULT kCannotCreateObject = static_cast<HRESULT>(0x800A01ADu);
-// "Object doesn't support this property or method"
-inline constexpr HRESULT kNoSuchMember = static_cast<HRESULT>(0x800A01B6u);
-// "Type mismatch"
-inline constexpr HRESULT kTypeMismatch = static_cast<HRESULT>(0x800A000Du);
-// "Subscript out of range"
-inline constexpr HRESULT kSubscriptOutOfRange = static_cast<HRESULT>(0x800A0009u);
-// "VBArray expected"
-inline constexpr HRESULT kVBArrayExpected = static_cast<HRESULT>(0x800A1395u);
-
-// The text for an HRESULT that came back without error information.
-std::u16string describeHResult(HRESULT hr);
+using com::describeHResult;
+using com::kCannotCreateObject;
+using com::kNoSuchMember;
+using com::kSubscriptOutOfRange;
+using com::kTypeMismatch;
+using com::kVBArrayExpected;
 
 // Pushes the error object (nothing is thrown).
 void pushComError(duk_context* ctx, HRESULT number, const std::u16string& description);

@@ -20,18 +20,6 @@ constexpr const char* kDispidProp = "\xFF"
                                     "dispid";
 constexpr const char* kHandlerStash = "qnDispatchHandler";
 
-char16_t lower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-}
-
-std::u16string lowered(const std::u16string& s) {
-    std::u16string out = s;
-    for (char16_t& c : out) {
-        c = lower(c);
-    }
-    return out;
-}
-
 DispatchHandle* handleAt(duk_context* ctx, duk_idx_t idx) {
     if (!duk_get_prop_string(ctx, idx, kHandleProp)) {
         duk_pop(ctx);
@@ -77,22 +65,11 @@ duk_ret_t getPropertyProtected(duk_context* ctx, void*) {
     return 1;
 }
 
-const com::DispatchMember* signatureFor(const DispatchHandle::Member& m, WORD flags) {
-    if (flags & DISPATCH_PROPERTYPUT) {
-        return m.put;
-    }
-    return m.method ? m.method : m.get;
-}
-
-bool binaryParam(const com::DispatchMember* member, UINT index) {
-    return member && index < member->paramCount && member->params[index].isBinary();
-}
-
 // Calls the member with the arguments at [first, first + count) (or the value at `first`
 // for a put) and pushes the result. -1 with an error pushed on failure.
 duk_ret_t invoke(duk_context* ctx, DispatchHandle& handle, const DispatchHandle::Member& m,
                  WORD flags, duk_idx_t first, duk_idx_t count) {
-    const com::DispatchMember* signature = signatureFor(m, flags);
+    const com::DispatchMember* signature = m.signatureFor(flags);
     const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
     std::vector<VARIANT> args(static_cast<std::size_t>(count));
     for (VARIANT& v : args) {
@@ -107,7 +84,7 @@ duk_ret_t invoke(duk_context* ctx, DispatchHandle& handle, const DispatchHandle:
         UINT paramIndex =
             put ? (signature ? signature->argumentCount() - 1 : 0) : static_cast<UINT>(i);
         std::u16string error;
-        HRESULT hr = toVariant(ctx, first + i, binaryParam(signature, paramIndex),
+        HRESULT hr = toVariant(ctx, first + i, com::isBinaryParam(signature, paramIndex),
                                &args[static_cast<std::size_t>(count - 1 - i)], error);
         if (FAILED(hr)) {
             clearArgs();
@@ -134,8 +111,7 @@ duk_ret_t invoke(duk_context* ctx, DispatchHandle& handle, const DispatchHandle:
     if (put) {
         return 0;
     }
-    const com::ParamInfo* retval = signature ? signature->retval() : nullptr;
-    pushVariant(ctx, result, retval && retval->isBinary());
+    pushVariant(ctx, result, com::hasBinaryResult(signature));
     VariantClear(&result);
     return 1;
 }
@@ -283,59 +259,12 @@ duk_ret_t hasTrapBody(duk_context* ctx) {
 
 } // namespace
 
-DispatchHandle::DispatchHandle(IDispatch* dispatch) : dispatch_(dispatch) {
-    UINT count = 0;
-    if (SUCCEEDED(dispatch->GetTypeInfoCount(&count)) && count > 0) {
-        ITypeInfo* info = nullptr;
-        if (SUCCEEDED(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)) && info) {
-            typeInfo_ = com::ComPtr<ITypeInfo>::attach(info);
-        }
-    }
-}
+DispatchHandle::DispatchHandle(IDispatch* dispatch) : members_(dispatch) {}
 
 void DispatchHandle::release() {
     if (refs_.fetch_sub(1) == 1) {
         delete this;
     }
-}
-
-std::optional<DispatchHandle::Member> DispatchHandle::lookup(const std::u16string& name) {
-    std::u16string key = lowered(name);
-    if (auto it = cache_.find(key); it != cache_.end()) {
-        return it->second;
-    }
-    std::u16string copy = name;
-    LPOLESTR names[1] = {copy.data()};
-    DISPID dispid = DISPID_UNKNOWN;
-    if (FAILED(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid))) {
-        return std::nullopt;
-    }
-    Member m;
-    m.dispid = dispid;
-    if (typeInfo_) {
-        UINT count = 0;
-        typeInfo_->GetMemberCount(&count);
-        for (UINT i = 0; i < count; ++i) {
-            const com::DispatchMember* member = nullptr;
-            if (FAILED(typeInfo_->GetMember(i, &member)) || !member || member->dispid != dispid) {
-                continue;
-            }
-            m.typed = true;
-            switch (member->kind) {
-            case com::MemberKind::Method:
-                m.method = member;
-                break;
-            case com::MemberKind::PropertyGet:
-                m.get = member;
-                break;
-            case com::MemberKind::PropertyPut:
-                m.put = member;
-                break;
-            }
-        }
-    }
-    cache_.emplace(key, m);
-    return m;
 }
 
 void registerDispatchSupport(duk_context* ctx) {

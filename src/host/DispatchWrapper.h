@@ -5,11 +5,11 @@
 // ITypeInfo) tells a property from a method and a binary-string parameter from a text one.
 
 #include "com/Com.h"
+#include "com/MemberLookup.h"
 
 #include <duktape.h>
 
 #include <atomic>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -17,27 +17,19 @@ namespace host {
 
 class DispatchHandle {
 public:
-    struct Member {
-        DISPID dispid = DISPID_UNKNOWN;
-        const com::DispatchMember* method = nullptr;
-        const com::DispatchMember* get = nullptr;
-        const com::DispatchMember* put = nullptr;
-        bool typed = false; // false: the object gave no type information
-    };
+    using Member = com::ResolvedMember;
 
     explicit DispatchHandle(IDispatch* dispatch);
     void addRef() { refs_.fetch_add(1); }
     void release();
-    IDispatch* dispatch() const { return dispatch_.get(); }
+    IDispatch* dispatch() const { return members_.dispatch(); }
     // The member named `name` (case-insensitive), or nullopt when the object has none.
-    std::optional<Member> lookup(const std::u16string& name);
+    std::optional<Member> lookup(const std::u16string& name) { return members_.lookup(name); }
 
 private:
     ~DispatchHandle() = default;
     std::atomic<int> refs_{1};
-    com::ComPtr<IDispatch> dispatch_;
-    com::ComPtr<ITypeInfo> typeInfo_;
-    std::map<std::u16string, Member> cache_;
+    com::MemberLookup members_;
 };
 
 // Installs the proxy handler (once per heap).

@@ -68,19 +68,6 @@ void attachBox(duk_context* ctx, ArrayBox* box) {
 }
 
 // The element at `element` as a borrowed VARIANT view (BSTRs and interfaces not copied).
-VARIANT viewOf(SAFEARRAY* psa, const void* element) {
-    VARTYPE vt = VT_VARIANT;
-    SafeArrayGetVartype(psa, &vt);
-    if (vt == VT_VARIANT) {
-        return *static_cast<const VARIANT*>(element);
-    }
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    std::memcpy(&v.llVal, element, psa->cbElements);
-    return v;
-}
-
 SAFEARRAY* thisArray(duk_context* ctx) {
     duk_push_this(ctx);
     ArrayBox* box = boxAt(ctx, -1);
@@ -173,7 +160,7 @@ duk_ret_t getItemBody(duk_context* ctx) {
     if (FAILED(SafeArrayPtrOfIndex(psa, indices.data(), &element))) {
         return outOfRange(ctx);
     }
-    pushVariant(ctx, viewOf(psa, element), false);
+    pushVariant(ctx, SafeArrayElementView(psa, element), false);
     return 1;
 }
 
@@ -189,7 +176,7 @@ duk_ret_t toArrayBody(duk_context* ctx) {
     duk_push_array(ctx);
     const auto* data = static_cast<const unsigned char*>(psa->pvData);
     for (std::size_t i = 0; i < count; ++i) {
-        pushVariant(ctx, viewOf(psa, data + i * psa->cbElements), false);
+        pushVariant(ctx, SafeArrayElementView(psa, data + i * psa->cbElements), false);
         duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(i));
     }
     return 1;

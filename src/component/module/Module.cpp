@@ -143,8 +143,8 @@ void Module::registerClasses(DllGetClassObjectFunction getClassObject) noexcept 
     try {
         std::vector<com::ClassRegistration> classes;
         for (const ClassRow& row : classTable()) {
-            classes.push_back(
-                {row.info->clsid, row.info->progId, row.info->versionIndependentProgId});
+            classes.push_back({row.info->clsid, row.info->progId,
+                               row.info->versionIndependentProgId, row.info->safeForScripting});
         }
         DWORD cookie = com::registerModuleClasses(classes.data(), classes.size(), getClassObject);
         DWORD previous = activationCookie.exchange(cookie);

@@ -29,15 +29,19 @@ inline constexpr const char* kFolderKeyProvider = "Quillion2 Folder Key Store";
 class KeyProvider {
 public:
     using Loader = std::function<std::shared_ptr<PrivateKey>()>;
-    KeyProvider(KeyProviderInfo info, Loader loader);
+    // `subject`: the certificate's subject, named when a use of the key is put to the user.
+    KeyProvider(KeyProviderInfo info, Loader loader, std::string subject = std::string());
 
     const KeyProviderInfo& info() const noexcept { return info_; }
     // The private key; raises what the loader raises (13 wrong password, 1223 cancelled).
+    // Every call is one use of the key: under the browser bridge it is confirmed by the user
+    // first (confirmKeyUse; 1223 when refused).
     std::shared_ptr<PrivateKey> privateKey();
 
 private:
     KeyProviderInfo info_;
     Loader loader_;
+    std::string subject_;
     std::mutex mutex_;
     std::shared_ptr<PrivateKey> key_;
 };

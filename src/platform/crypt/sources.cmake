@@ -11,6 +11,7 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/EnvelopedDataEncoder.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EnvelopedMessage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyProvider.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KeyUseConsent.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NameString.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenSslHandles.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Pkcs12.cpp

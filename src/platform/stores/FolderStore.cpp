@@ -140,7 +140,7 @@ void FolderStore::attachKey(StoreEntry& entry) {
     std::string path = entry.keyPath;
     std::string description = entry.certificate->subjectName();
     entry.certificate->setKeyProvider(std::make_shared<crypt::KeyProvider>(
-        info, [path, description] { return KeyFile::load(path, description); }));
+        info, [path, description] { return KeyFile::load(path, description); }, description));
 }
 
 std::vector<crypt::CertificatePtr> FolderStore::certificates() const {
