@@ -135,8 +135,12 @@ duk_ret_t invoke(duk_context* ctx, DispatchHandle& handle, const DispatchHandle:
         return 0;
     }
     const com::ParamInfo* retval = signature ? signature->retval() : nullptr;
-    pushVariant(ctx, result, retval && retval->isBinary());
+    bool pushed = pushResult(ctx, result, retval && retval->isBinary());
     VariantClear(&result);
+    if (!pushed) {
+        pushOutOfMemory(ctx);
+        return -1;
+    }
     return 1;
 }
 
@@ -235,8 +239,12 @@ duk_ret_t getTrapBody(duk_context* ctx) {
     HRESULT hr = handle->dispatch()->Invoke(member->dispid, IID_NULL, LOCALE_USER_DEFAULT,
                                             DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
     if (SUCCEEDED(hr)) {
-        pushVariant(ctx, result, false);
+        bool pushed = pushResult(ctx, result, false);
         VariantClear(&result);
+        if (!pushed) {
+            pushOutOfMemory(ctx);
+            return -1;
+        }
         return 1;
     }
     VariantClear(&result);
