@@ -261,6 +261,25 @@ TEST_F(ContentObject, SetBase64DecodesAroundEveryBlockSize) {
     }
 }
 
+// The decoded bytes replace what the content held, whether its storage is larger, smaller or
+// the very place the text lies in.
+TEST_F(ContentObject, SetBase64ReplacesContentOfAnySize) {
+    const std::string big(100000, 'x');
+    ASSERT_EQ(content_->put_contentData(com::BStr::fromBytes(big).get()), S_OK);
+    ASSERT_EQ(content_->setBASE64(com::BStr(u"YWJj").get()), S_OK);
+    EXPECT_EQ(bytes(), "abc");
+    const std::string longer(300001, '\x01');
+    const std::string text = stream::Base64::encode(longer);
+    ASSERT_EQ(content_->setBASE64(com::BStr(std::u16string(text.begin(), text.end())).get()), S_OK);
+    EXPECT_TRUE(bytes() == longer);
+
+    // Narrow text taken from the content's own bytes.
+    content_->content().replace(std::string_view("eA0KeQ=="));
+    component::content::CContent& inner = content_->content();
+    inner.setBASE64(inner.buffer().view());
+    EXPECT_EQ(bytes(), "x\r\ny");
+}
+
 // A content whose Base64 text would pass the longest string (2^31 - 1 characters) is refused
 // with E_OUTOFMEMORY before anything is allocated for the text. The content is untouched
 // zero pages (calloc), so the test holds no 1.5 GiB in memory.

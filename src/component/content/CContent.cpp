@@ -217,18 +217,35 @@ template <typename Unit> void CContent::decodeBase64(const Unit* text, size_t le
     stream::Base64 decoder(stream::Base64::DECODE, 4096);
     // Room for every byte the text can give (finish adds at most 2) and the 0 that reading
     // the content as text may put after them, backed with memory in one request: the text is
-    // decoded straight into it.
-    size_t room = decoder.decodeRoom(length) + 3;
+    // decoded straight into it. That is the content's own storage, grown where it lies, unless
+    // the text lies in it: its old bytes are not needed once decoding starts, and decoding
+    // cannot fail then. When growing fails the content is left as it was.
+    const size_t room = decoder.decodeRoom(length) + 3;
+    const auto at = reinterpret_cast<uintptr_t>(text);
+    const auto own = reinterpret_cast<uintptr_t>(content_.data());
+    const bool inside = own != 0 && at >= own && at - own < content_.capacity();
     stream::ByteBuffer fresh;
-    fresh.reserve(room);
-    fresh.prefault(room);
+    stream::ByteBuffer& target = inside ? fresh : content_;
+    const size_t kept = target.size();
+    target.clear();
+    try {
+        target.reserve(room);
+    } catch (...) {
+        target.setSize(kept);
+        throw;
+    }
+    target.prefault(room);
     size_t written = 0;
-    setBASE64Steps([&] { written = decoder.decodeInto(text, length, fresh.data()); },
+    setBASE64Steps([&] { written = decoder.decodeInto(text, length, target.data()); },
                    [&] {
-                       written += decoder.finishInto(fresh.data() + written);
-                       fresh.setSize(written);
+                       written += decoder.finishInto(target.data() + written);
+                       target.setSize(written);
                    },
-                   [&] { content_.takeOver(fresh); });
+                   [&] {
+                       if (inside) {
+                           content_.takeOver(fresh);
+                       }
+                   });
 }
 
 std::string_view CContent::toBASE64Bytes() const {
