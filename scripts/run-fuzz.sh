@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz and runs each for a bounded time.
 # Exits non-zero on any crash, leak or sanitizer report.
-# FUZZ_SECONDS (default 60) is the total time shared by the targets.
+# FUZZ_SECONDS (default 90) is the total time shared by the targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-total=${FUZZ_SECONDS:-100}
+total=${FUZZ_SECONDS:-90}
 targets=(pdf signeddata base64 properties store xmlverify)
 per_target=$(( total / ${#targets[@]} ))
 

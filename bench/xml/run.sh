@@ -56,21 +56,7 @@ sed -i 's|<ds:SignatureValue/></ds:Signature>|<ds:SignatureValue/><ds:KeyInfo><d
 cat "$work/doc.xml" "$work/template.xml" > /dev/null
 doc_kib=$(($(stat -c %s "$work/doc.xml") / 1024))
 
-# timed NAME COMMAND...: one whole run; appends "seconds peak_kib" to $work/NAME.
-timed() {
-    local name=$1
-    shift
-    /usr/bin/time -v "$@" > /dev/null 2> "$work/time.txt" ||
-        { cat "$work/time.txt"; echo "failed: $*" >&2; exit 1; }
-    awk '/Elapsed \(wall clock\)/ { n = split($NF, p, ":"); s = 0;
-                                    for (i = 1; i <= n; i++) s = s * 60 + p[i] }
-         /Maximum resident set size/ { kib = $6 }
-         END { print s, kib }' "$work/time.txt" >> "$work/$name"
-}
-first() { head -1 "$work/$1" | cut -d' ' -f"$2"; }
-median() { cut -d' ' -f"$2" "$work/$1" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-mib() { awk -v k="$1" 'BEGIN { printf "%d", k / 1024 }'; }
+source "$here/../measure.sh"
 
 echo "== $(mib "$doc_kib") MiB document, RSA-2048, SHA-1, median of $runs runs ($(uptime | sed 's/.*load/load/'))"
 for _ in $(seq "$runs"); do

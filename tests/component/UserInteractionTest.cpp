@@ -69,4 +69,16 @@ TEST_F(ScriptedAnswers, MissingFileAndNoneCancelEverything) {
     EXPECT_EQ(none.selectCertificates("t", {"a"}, false), std::nullopt);
     EXPECT_EQ(none.password("p"), std::nullopt);
     EXPECT_EQ(none.credentials("c"), std::nullopt);
+    EXPECT_FALSE(none.consent("q"));
+}
+
+TEST_F(ScriptedAnswers, ConsentIsYesOnlyWhenTheAnswerSaysSo) {
+    write("answers", "consent=yes\nconsent=no\nconsent=cancel\nconsent=YES\nconsent=yes\n");
+    ScriptedUserInteraction ui(path("answers"));
+    EXPECT_TRUE(ui.consent("q"));
+    EXPECT_FALSE(ui.consent("q"));
+    EXPECT_FALSE(ui.consent("q"));
+    EXPECT_FALSE(ui.consent("q")); // only the exact word counts
+    EXPECT_TRUE(ui.consent("q"));
+    EXPECT_FALSE(ui.consent("q")); // none left
 }

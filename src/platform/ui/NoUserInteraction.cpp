@@ -27,4 +27,8 @@ std::optional<Credentials> NoUserInteraction::credentials(const std::string&) {
 
 void NoUserInteraction::message(const std::string&) {}
 
+bool NoUserInteraction::consent(const std::string&) {
+    return false;
+}
+
 } // namespace platform::ui

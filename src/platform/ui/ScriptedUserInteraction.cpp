@@ -134,4 +134,8 @@ void ScriptedUserInteraction::message(const std::string&) {
     next("message");
 }
 
+bool ScriptedUserInteraction::consent(const std::string&) {
+    return next("consent") == std::optional<std::string>("yes");
+}
+
 } // namespace platform::ui

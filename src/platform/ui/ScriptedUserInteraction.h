@@ -12,7 +12,7 @@ namespace platform::ui {
 // Answers read from a file, for automation and tests. One "kind=value" line per answer;
 // answers of one kind are consumed in file order:
 //   open=PATH   save=PATH   select=I[,J...]   password=TEXT   credentials=USER:PASSWORD
-//   message=ok
+//   message=ok   consent=yes|no
 // The value "cancel" cancels that question, and a question whose kind has no answer left is
 // cancelled. Blank lines and lines starting with "#" are ignored; a CR before the LF is
 // dropped. An open answer must name an existing file and a save answer a path in an existing
@@ -32,6 +32,7 @@ public:
     std::optional<std::string> password(const std::string& prompt) override;
     std::optional<Credentials> credentials(const std::string& prompt) override;
     void message(const std::string& text) override;
+    bool consent(const std::string& question) override;
 
     // Parses "I[,J...]" (decimal, blanks allowed around each number); nullopt when malformed.
     static std::optional<std::vector<size_t>> parseSelection(const std::string& value);

@@ -167,4 +167,11 @@ void TerminalUserInteraction::message(const std::string& text) {
     readLine("Pulse Intro para continuar.");
 }
 
+bool TerminalUserInteraction::consent(const std::string& question) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::cerr << question << '\n';
+    auto answer = readLine("¿Acepta? (s/N): ");
+    return answer && (*answer == "s" || *answer == "S" || *answer == "si" || *answer == "sí");
+}
+
 } // namespace platform::ui

@@ -19,6 +19,7 @@ public:
     std::optional<std::string> password(const std::string& prompt) override;
     std::optional<Credentials> credentials(const std::string& prompt) override;
     void message(const std::string& text) override;
+    bool consent(const std::string& question) override;
 
 private:
     // One line from standard input; nullopt at the end of input. With echo false the

@@ -43,6 +43,10 @@ public:
     virtual std::optional<Credentials> credentials(const std::string& prompt) = 0;
     // Message box with a single "OK" button.
     virtual void message(const std::string& text) = 0;
+    // A yes/no question (may the web page at this origin use the component, may this
+    // certificate's private key be used for it): true only when the user says yes; a
+    // cancelled or unanswered question is a no.
+    virtual bool consent(const std::string& question) = 0;
 };
 
 // The implementation for the calling code: the scripted one when QUILLION_UI_ANSWERS names a
