@@ -33,6 +33,10 @@ void placeInScript(duk_context* ctx) {
 
 } // namespace
 
+void pushOutOfMemory(duk_context* ctx) {
+    pushComError(ctx, E_OUTOFMEMORY, describeHResult(E_OUTOFMEMORY));
+}
+
 void pushComError(duk_context* ctx, HRESULT number, const std::u16string& description) {
     duk_push_error_object(ctx, DUK_ERR_ERROR, "%s", "");
     placeInScript(ctx);

@@ -21,6 +21,9 @@ using com::kVBArrayExpected;
 
 // Pushes the error object (nothing is thrown).
 void pushComError(duk_context* ctx, HRESULT number, const std::u16string& description);
+// The error of a value too large to reach the script (a string longer than a script string
+// can be): E_OUTOFMEMORY with its system text.
+void pushOutOfMemory(duk_context* ctx);
 // Pushes the error of a failed IDispatch::Invoke (DISP_E_EXCEPTION: from EXCEPINFO, whose
 // strings are freed).
 void pushInvokeError(duk_context* ctx, HRESULT hr, EXCEPINFO& excepInfo);

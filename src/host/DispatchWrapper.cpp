@@ -111,8 +111,12 @@ duk_ret_t invoke(duk_context* ctx, DispatchHandle& handle, const DispatchHandle:
     if (put) {
         return 0;
     }
-    pushVariant(ctx, result, com::hasBinaryResult(signature));
+    bool pushed = pushResult(ctx, result, com::hasBinaryResult(signature));
     VariantClear(&result);
+    if (!pushed) {
+        pushOutOfMemory(ctx);
+        return -1;
+    }
     return 1;
 }
 
@@ -211,8 +215,12 @@ duk_ret_t getTrapBody(duk_context* ctx) {
     HRESULT hr = handle->dispatch()->Invoke(member->dispid, IID_NULL, LOCALE_USER_DEFAULT,
                                             DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
     if (SUCCEEDED(hr)) {
-        pushVariant(ctx, result, false);
+        bool pushed = pushResult(ctx, result, false);
         VariantClear(&result);
+        if (!pushed) {
+            pushOutOfMemory(ctx);
+            return -1;
+        }
         return 1;
     }
     VariantClear(&result);

@@ -16,6 +16,9 @@ namespace host {
 namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+// The longest string Duktape makes (in bytes of its encoding); a longer push would raise
+// from inside duk_push_lstring, past the caller's frames.
+constexpr std::size_t kMaxStringBytes = 0x7FFFFFFFu;
 
 // The end of the run of ASCII bytes that starts at s[i].
 std::size_t asciiEnd(const unsigned char* s, std::size_t i, std::size_t n) {
@@ -289,24 +292,37 @@ BSTR toBstr(duk_context* ctx, duk_idx_t idx) {
     return text;
 }
 
-void pushUtf16(duk_context* ctx, std::u16string_view text) {
-    // Every unit is its own sequence of 1 to 3 bytes. Text that is all ASCII is written in
-    // one pass; otherwise the exact length is counted from the first other unit on.
+bool pushUtf16(duk_context* ctx, std::u16string_view text, char* scratch) {
+    // Every unit is its own sequence of 1 to 3 bytes. Text that is all ASCII is narrowed in
+    // one pass (into the scratch storage when there is one) and pushed as it is; otherwise
+    // the exact length is counted from the first other unit on. Narrowing in place writes
+    // byte i only after unit i has been read, so the units not yet narrowed stay intact.
     const std::size_t n = text.size();
-    std::unique_ptr<char[]> bytes(new char[n + 1]);
-    const std::size_t ascii = narrowAscii(text.data(), n, bytes.get());
+    std::unique_ptr<char[]> own;
+    char* bytes = scratch;
+    if (bytes == nullptr) {
+        own.reset(new char[n + 1]);
+        bytes = own.get();
+    }
+    const std::size_t ascii = narrowAscii(text.data(), n, bytes);
     if (ascii == n) {
-        duk_push_lstring(ctx, bytes.get(), n);
-        return;
+        if (n > kMaxStringBytes) {
+            return false;
+        }
+        duk_push_lstring(ctx, bytes, n);
+        return true;
     }
     std::size_t length = ascii;
     for (std::size_t i = ascii; i < n; ++i) {
         char16_t unit = text[i];
         length += 1 + (unit >= 0x80) + (unit >= 0x800);
     }
+    if (length > kMaxStringBytes) {
+        return false;
+    }
     std::unique_ptr<char[]> encoded(new char[length]);
-    std::memcpy(encoded.get(), bytes.get(), ascii);
-    bytes.reset();
+    std::memcpy(encoded.get(), bytes, ascii);
+    own.reset();
     char* out = encoded.get() + ascii;
     std::size_t i = ascii;
     while (i < n) {
@@ -328,6 +344,7 @@ void pushUtf16(duk_context* ctx, std::u16string_view text) {
         ++i;
     }
     duk_push_lstring(ctx, encoded.get(), length);
+    return true;
 }
 
 bool toBytes(duk_context* ctx, duk_idx_t idx, std::string& bytes) {
@@ -370,14 +387,27 @@ bool toBinaryBstr(duk_context* ctx, duk_idx_t idx, BSTR& text) {
     return true;
 }
 
-void pushBytes(duk_context* ctx, std::string_view bytes) {
+bool pushBytes(duk_context* ctx, std::string_view bytes) {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    const std::size_t length = n + countHigh(in, n);
+    if (n > kMaxStringBytes) {
+        return false;
+    }
+    // Bytes that are all ASCII (Base64 and hexadecimal text) are their own encoding.
+    const std::size_t first = asciiEnd(in, 0, n);
+    if (first == n) {
+        duk_push_lstring(ctx, bytes.data(), n);
+        return true;
+    }
+    const std::size_t length = n + countHigh(in + first, n - first);
+    if (length > kMaxStringBytes) {
+        return false;
+    }
     // One spare byte: every byte writes two and advances by its own length.
     std::unique_ptr<unsigned char[]> encoded(new unsigned char[length + 1]);
-    unsigned char* out = encoded.get();
-    std::size_t i = 0;
+    std::memcpy(encoded.get(), in, first);
+    unsigned char* out = encoded.get() + first;
+    std::size_t i = first;
     while (i < n) {
         std::size_t end = asciiEnd(in, i, n);
         std::memcpy(out, in + i, end - i);
@@ -392,6 +422,7 @@ void pushBytes(duk_context* ctx, std::string_view bytes) {
         }
     }
     duk_push_lstring(ctx, reinterpret_cast<const char*>(encoded.get()), length);
+    return true;
 }
 
 } // namespace host

@@ -17,11 +17,16 @@ namespace host {
 std::u16string toUtf16(duk_context* ctx, duk_idx_t idx);
 // The same units in a new BSTR (null when out of memory).
 BSTR toBstr(duk_context* ctx, duk_idx_t idx);
-void pushUtf16(duk_context* ctx, std::u16string_view text);
+// Pushes text as a script string; false (nothing pushed) when it would be longer than a
+// script string can be. `scratch`, when given, is storage of text.size() bytes or more that
+// may be overwritten, the text's own included (a BSTR the caller frees next): all-ASCII text
+// is narrowed there rather than into a new buffer.
+bool pushUtf16(duk_context* ctx, std::u16string_view text, char* scratch = nullptr);
 // A binary string: one character per byte (0..255). False when a character is above 255.
 bool toBytes(duk_context* ctx, duk_idx_t idx, std::string& bytes);
 // The same bytes in a new BSTR; `text` is null when out of memory.
 bool toBinaryBstr(duk_context* ctx, duk_idx_t idx, BSTR& text);
-void pushBytes(duk_context* ctx, std::string_view bytes);
+// Pushes a binary string; false (nothing pushed) when it would be too long.
+bool pushBytes(duk_context* ctx, std::string_view bytes);
 
 } // namespace host

@@ -1,5 +1,7 @@
 #include "host/ScriptHost.h"
 
+#include "host/DukAllocator.h"
+
 #include "com/Com.h"
 #include "host/DispatchWrapper.h"
 #include "host/DukText.h"
@@ -116,7 +118,7 @@ int ScriptHost::run() {
     }
 
     std::unique_ptr<duk_context, HeapDeleter> heap(
-        duk_create_heap(nullptr, nullptr, nullptr, &state_, fatal));
+        duk_create_heap(dukAlloc, dukRealloc, dukFree, &state_, fatal));
     if (!heap) {
         std::fprintf(stderr, "qnscript: cannot create the script engine\n");
         return 1;

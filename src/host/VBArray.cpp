@@ -160,7 +160,10 @@ duk_ret_t getItemBody(duk_context* ctx) {
     if (FAILED(SafeArrayPtrOfIndex(psa, indices.data(), &element))) {
         return outOfRange(ctx);
     }
-    pushVariant(ctx, SafeArrayElementView(psa, element), false);
+    if (!pushVariant(ctx, SafeArrayElementView(psa, element), false)) {
+        pushOutOfMemory(ctx);
+        return -1;
+    }
     return 1;
 }
 
@@ -176,7 +179,10 @@ duk_ret_t toArrayBody(duk_context* ctx) {
     duk_push_array(ctx);
     const auto* data = static_cast<const unsigned char*>(psa->pvData);
     for (std::size_t i = 0; i < count; ++i) {
-        pushVariant(ctx, SafeArrayElementView(psa, data + i * psa->cbElements), false);
+        if (!pushVariant(ctx, SafeArrayElementView(psa, data + i * psa->cbElements), false)) {
+            pushOutOfMemory(ctx);
+            return -1;
+        }
         duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(i));
     }
     return 1;

@@ -193,22 +193,23 @@ HRESULT toVariant(duk_context* ctx, duk_idx_t idx, bool binary, VARIANT* out,
     }
 }
 
-void pushVariant(duk_context* ctx, const VARIANT& source, bool binary) {
+bool pushVariant(duk_context* ctx, const VARIANT& source, bool binary) {
     VARIANT deref;
     VariantInit(&deref);
     const VARIANT* v = &source;
     if (source.vt & VT_BYREF) {
         if (FAILED(VariantCopyInd(&deref, &source))) {
             duk_push_undefined(ctx);
-            return;
+            return true;
         }
         v = &deref;
     }
     if (v->vt & VT_ARRAY) {
         pushSafeArray(ctx, v->parray);
         VariantClear(&deref);
-        return;
+        return true;
     }
+    bool pushed = true;
     switch (v->vt) {
     case VT_EMPTY:
         duk_push_undefined(ctx);
@@ -266,10 +267,10 @@ void pushVariant(duk_context* ctx, const VARIANT& source, bool binary) {
     }
     case VT_BSTR:
         if (binary) {
-            pushBytes(ctx, std::string_view(reinterpret_cast<const char*>(v->bstrVal),
-                                            SysStringByteLen(v->bstrVal)));
+            pushed = pushBytes(ctx, std::string_view(reinterpret_cast<const char*>(v->bstrVal),
+                                                     SysStringByteLen(v->bstrVal)));
         } else {
-            pushUtf16(ctx, std::u16string_view(v->bstrVal, SysStringLen(v->bstrVal)));
+            pushed = pushUtf16(ctx, std::u16string_view(v->bstrVal, SysStringLen(v->bstrVal)));
         }
         break;
     case VT_DISPATCH:
@@ -291,6 +292,15 @@ void pushVariant(duk_context* ctx, const VARIANT& source, bool binary) {
         break;
     }
     VariantClear(&deref);
+    return pushed;
+}
+
+bool pushResult(duk_context* ctx, VARIANT& result, bool binary) {
+    if (result.vt == VT_BSTR && !binary && result.bstrVal != nullptr) {
+        return pushUtf16(ctx, std::u16string_view(result.bstrVal, SysStringLen(result.bstrVal)),
+                         reinterpret_cast<char*>(result.bstrVal));
+    }
+    return pushVariant(ctx, result, binary);
 }
 
 } // namespace host

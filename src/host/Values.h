@@ -18,7 +18,11 @@ namespace host {
 // the script error (kTypeMismatch) and sets `error` to its text.
 HRESULT toVariant(duk_context* ctx, duk_idx_t idx, bool binary, VARIANT* out,
                   std::u16string& error);
-// Pushes the value of `v` (a BSTR as a binary string when `binary`).
-void pushVariant(duk_context* ctx, const VARIANT& v, bool binary);
+// Pushes the value of `v` (a BSTR as a binary string when `binary`). False, with nothing
+// pushed, when a string is longer than a script string can be.
+bool pushVariant(duk_context* ctx, const VARIANT& v, bool binary);
+// The same for the result of a call, which the caller clears next: the storage of a BSTR
+// result is reused for its conversion.
+bool pushResult(duk_context* ctx, VARIANT& result, bool binary);
 
 } // namespace host

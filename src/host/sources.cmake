@@ -1,6 +1,7 @@
 target_sources(qnscript PRIVATE
     ComError.cpp
     DispatchWrapper.cpp
+    DukAllocator.cpp
     DukText.cpp
     HostState.cpp
     ScriptHost.cpp

@@ -93,29 +93,49 @@ void Base64::encodeUpdate(const unsigned char* bytes, size_t n, std::string& out
 }
 
 void Base64::decodeUpdate(const unsigned char* bytes, size_t n, std::string& out) {
-    ensureRoom(out, (pendingCount_ + n) / 4 * 3);
+    size_t room = decodeRoom(n);
+    ensureRoom(out, room);
     size_t start = out.size();
-    out.resize(start + (pendingCount_ + n) / 4 * 3);
-    unsigned char* dst = reinterpret_cast<unsigned char*>(out.data()) + start;
-    unsigned char* const begin = dst;
-    const auto& table = base64::kDecode;
+    out.resize(start + room);
+    size_t written = decodeUnits(bytes, n, reinterpret_cast<unsigned char*>(out.data()) + start);
+    out.resize(start + written);
+}
 
+namespace {
+
+// The value of a character in the alphabet, 0xFF (bit 7 set) for any other.
+inline uint8_t valueOf(unsigned char c) {
+    return base64::kDecode[c];
+}
+inline uint8_t valueOf(char16_t c) {
+    return c < 0x100 ? base64::kDecode[c] : 0xFF;
+}
+
+inline void putGroup(unsigned char* dst, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    uint32_t v = (a << 18) | (b << 12) | (c << 6) | d;
+    dst[0] = static_cast<unsigned char>(v >> 16);
+    dst[1] = static_cast<unsigned char>(v >> 8);
+    dst[2] = static_cast<unsigned char>(v);
+}
+
+} // namespace
+
+template <typename Unit>
+size_t Base64::decodeUnits(const Unit* text, size_t n, unsigned char* dst) {
+    unsigned char* const begin = dst;
     size_t i = 0;
     while (i < n) {
         // Fast path: four alphabet characters in a row with nothing pending.
         if (pendingCount_ == 0) {
             while (i + 4 <= n) {
-                uint8_t a = table[bytes[i]];
-                uint8_t b = table[bytes[i + 1]];
-                uint8_t c = table[bytes[i + 2]];
-                uint8_t d = table[bytes[i + 3]];
+                uint8_t a = valueOf(text[i]);
+                uint8_t b = valueOf(text[i + 1]);
+                uint8_t c = valueOf(text[i + 2]);
+                uint8_t d = valueOf(text[i + 3]);
                 if ((a | b | c | d) & 0x80) {
                     break;
                 }
-                uint32_t v = (uint32_t(a) << 18) | (uint32_t(b) << 12) | (uint32_t(c) << 6) | d;
-                dst[0] = static_cast<unsigned char>(v >> 16);
-                dst[1] = static_cast<unsigned char>(v >> 8);
-                dst[2] = static_cast<unsigned char>(v);
+                putGroup(dst, a, b, c, d);
                 dst += 3;
                 i += 4;
             }
@@ -123,22 +143,51 @@ void Base64::decodeUpdate(const unsigned char* bytes, size_t n, std::string& out
                 break;
             }
         }
-        uint8_t value = table[bytes[i++]];
+        uint8_t value = valueOf(text[i++]);
         if (value & 0x80) {
             continue; // outside the alphabet: skipped wherever it occurs
         }
         pending_[pendingCount_++] = value;
         if (pendingCount_ == 4) {
-            uint32_t v = (uint32_t(pending_[0]) << 18) | (uint32_t(pending_[1]) << 12) |
-                         (uint32_t(pending_[2]) << 6) | pending_[3];
-            dst[0] = static_cast<unsigned char>(v >> 16);
-            dst[1] = static_cast<unsigned char>(v >> 8);
-            dst[2] = static_cast<unsigned char>(v);
+            putGroup(dst, pending_[0], pending_[1], pending_[2], pending_[3]);
             dst += 3;
             pendingCount_ = 0;
         }
     }
-    out.resize(start + static_cast<size_t>(dst - begin));
+    return static_cast<size_t>(dst - begin);
+}
+
+void Base64::requireDecoder() const {
+    if (mode_ != DECODE) {
+        throw exceptions::StreamException("Base64: decoding asked of an encoder.");
+    }
+}
+
+size_t Base64::decodeInto(const unsigned char* text, size_t n, unsigned char* out) {
+    requireDecoder();
+    return decodeUnits(text, n, out);
+}
+
+size_t Base64::decodeInto(const char16_t* text, size_t n, unsigned char* out) {
+    requireDecoder();
+    return decodeUnits(text, n, out);
+}
+
+size_t Base64::finishInto(unsigned char* out) {
+    requireDecoder();
+    size_t written = 0;
+    if (pendingCount_ >= 2) {
+        uint32_t v = (uint32_t(pending_[0]) << 18) | (uint32_t(pending_[1]) << 12);
+        if (pendingCount_ == 3) {
+            v |= uint32_t(pending_[2]) << 6;
+        }
+        out[written++] = static_cast<unsigned char>(v >> 16);
+        if (pendingCount_ == 3) {
+            out[written++] = static_cast<unsigned char>((v >> 8) & 0xFF);
+        }
+    }
+    pendingCount_ = 0;
+    return written;
 }
 
 void Base64::finish(std::string& out) {
@@ -148,15 +197,9 @@ void Base64::finish(std::string& out) {
             base64::encodeTail(pending_, pendingCount_, tail);
             out.append(tail, 4);
         }
-    } else if (pendingCount_ >= 2) {
-        uint32_t v = (uint32_t(pending_[0]) << 18) | (uint32_t(pending_[1]) << 12);
-        if (pendingCount_ == 3) {
-            v |= uint32_t(pending_[2]) << 6;
-        }
-        out.push_back(static_cast<char>(v >> 16));
-        if (pendingCount_ == 3) {
-            out.push_back(static_cast<char>((v >> 8) & 0xFF));
-        }
+    } else {
+        unsigned char tail[2];
+        out.append(reinterpret_cast<const char*>(tail), finishInto(tail));
     }
     pendingCount_ = 0;
 }

@@ -28,6 +28,15 @@ public:
     void update(const unsigned char* bytes, size_t n, std::string& out);
     void finish(std::string& out);
 
+    // Decoding straight into the caller's storage, from narrow text or from UTF-16 units (a
+    // unit above 0xFF is outside the alphabet like any other character). out must have room
+    // for decodeRoom(n) bytes; returns the bytes written. finishInto writes at most 2 bytes.
+    // Both raise StreamException on an encoder.
+    size_t decodeRoom(size_t n) const noexcept { return (pendingCount_ + n) / 4 * 3; }
+    size_t decodeInto(const unsigned char* text, size_t n, unsigned char* out);
+    size_t decodeInto(const char16_t* text, size_t n, unsigned char* out);
+    size_t finishInto(unsigned char* out);
+
     // One-shot helpers.
     static std::string encode(std::string_view bytes);
     static std::string decode(std::string_view text);
@@ -35,6 +44,8 @@ public:
 private:
     void encodeUpdate(const unsigned char* bytes, size_t n, std::string& out);
     void decodeUpdate(const unsigned char* bytes, size_t n, std::string& out);
+    template <typename Unit> size_t decodeUnits(const Unit* text, size_t n, unsigned char* dst);
+    void requireDecoder() const;
     void ensureRoom(std::string& out, size_t extra) const;
 
     int mode_;

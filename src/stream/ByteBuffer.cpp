@@ -6,8 +6,8 @@
 #include <limits>
 #include <new>
 #include <sys/mman.h>
-#include <unistd.h>
 
+#include "stream/Prefault.h"
 #include "stream/exceptions/ArrayBoundsException.h"
 
 namespace stream {
@@ -156,22 +156,7 @@ void ByteBuffer::reserveExact(size_t n) {
 }
 
 void ByteBuffer::prefault(size_t n) noexcept {
-#ifndef MADV_POPULATE_WRITE
-    constexpr int MADV_POPULATE_WRITE = 23; // Linux 5.14
-#endif
-    constexpr size_t kWorthIt = 1u << 20;
-    if (n > capacity_) {
-        n = capacity_;
-    }
-    if (n < kWorthIt) {
-        return;
-    }
-    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-    const uintptr_t start = (reinterpret_cast<uintptr_t>(data_) + page - 1) & ~(page - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data_) + n) & ~(page - 1);
-    if (end > start) {
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
-    }
+    stream::prefault(data_, n < capacity_ ? n : capacity_);
 }
 
 void ByteBuffer::append(const unsigned char* bytes, size_t n) {

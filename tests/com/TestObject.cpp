@@ -27,6 +27,7 @@ constexpr com::DispatchMember kMembers[] = {
     com::method<&ITestObject::byteLength>("byteLength", 15,
                                           {p::in(VT_BSTR, p::binary), p::retval(VT_I4)}),
     com::propget<&ITestObject::get_lastResultWanted>("lastResultWanted", 16),
+    com::method<&ITestObject::zeros>("zeros", 17, {p::in(VT_I4), p::retval(VT_BSTR, p::binary)}),
 };
 
 constexpr com::DispatchTable kTable{ITestObject::iid, "ITestObject", kMembers,
@@ -173,4 +174,12 @@ HRESULT TestObject::byteLength(BSTR bytes, LONG* result) {
 HRESULT TestObject::get_lastResultWanted(VARIANT_BOOL* wanted) {
     *wanted = lastResultWanted_ ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
+}
+
+HRESULT TestObject::zeros(LONG mebibytes, BSTR* bytes) {
+    if (mebibytes < 0 || mebibytes > 4095) {
+        return E_INVALIDARG;
+    }
+    *bytes = SysAllocStringByteLen(nullptr, static_cast<UINT>(mebibytes) << 20);
+    return *bytes ? S_OK : E_OUTOFMEMORY;
 }

@@ -29,6 +29,7 @@ struct ITestObject : IDispatch {
     virtual HRESULT get_size(ULONG* result) = 0;                          // 14
     virtual HRESULT byteLength(BSTR bytes, LONG* result) = 0;             // 15
     virtual HRESULT get_lastResultWanted(VARIANT_BOOL* wanted) = 0;       // 16
+    virtual HRESULT zeros(LONG mebibytes, BSTR* bytes) = 0;               // 17
 };
 
 class TestObject final : public com::DispatchObject<TestObject, ITestObject> {
@@ -54,6 +55,9 @@ public:
     HRESULT get_size(ULONG* result) override;
     HRESULT byteLength(BSTR bytes, LONG* result) override;
     HRESULT get_lastResultWanted(VARIANT_BOOL* wanted) override;
+    // A binary string of that many MiB of zero bytes, left untouched (fresh zero pages), so
+    // that a string of gibibytes can be handed over without the memory.
+    HRESULT zeros(LONG mebibytes, BSTR* bytes) override;
 
 private:
     LONG count_ = 0;

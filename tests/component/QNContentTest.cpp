@@ -1,6 +1,9 @@
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "TestEnvironment.h"
 #include "com/Com.h"
@@ -10,6 +13,8 @@
 #include "component/module/ErrorCodes.h"
 #include "component/module/Module.h"
 #include "component/module/SettingsTable.h"
+#include "stream/Base64.h"
+#include "stream/ByteBuffer.h"
 #include "stream/Log.h"
 
 using component::content::QNCollection;
@@ -212,6 +217,84 @@ TEST_F(ContentObject, LargeFilesAgreeWithOpensslAndBase64) {
     // Two bytes over a multiple of 3: one padding character.
     EXPECT_EQ(reference.back(), '=');
     EXPECT_NE(reference[reference.size() - 2], '=');
+}
+
+// setBASE64 decodes the script's UTF-16 text straight into the new content: lengths on both
+// sides of the codec's 4096-character buffer and of the 2 MiB and 3 MiB marks, zero bytes,
+// and text with line breaks and characters above 0x7F (skipped, whatever their low byte is)
+// at the ends and inside, decode to the bytes whose text it is.
+TEST_F(ContentObject, SetBase64DecodesAroundEveryBlockSize) {
+    const size_t threeMiBText = (3u << 20) / 4 * 3; // bytes whose text is 3 MiB characters
+    std::vector<size_t> sizes = {0, 1, 2, 3, 4, 3071, 3072, 3073, 4095, 4096, 4097};
+    for (size_t around : {threeMiBText, size_t(2u << 20)}) {
+        for (size_t n = around - 2; n <= around + 2; ++n) {
+            sizes.push_back(n);
+        }
+    }
+    uint32_t state = 99;
+    for (size_t n : sizes) {
+        std::string data(n, '\0');
+        for (size_t i = 0; i < n; ++i) {
+            state = state * 1103515245u + 12345u;
+            data[i] = i % 7 == 0 ? '\0' : static_cast<char>(state >> 24);
+        }
+        const std::string text = stream::Base64::encode(data);
+        std::u16string plain(text.begin(), text.end());
+        ASSERT_EQ(content_->setBASE64(com::BStr(plain).get()), S_OK) << n;
+        EXPECT_EQ(content_->content().size(), n);
+        EXPECT_TRUE(bytes() == data) << n;
+
+        std::u16string noisy;
+        noisy.reserve(plain.size() + plain.size() / 38 + 8);
+        noisy.append({0x0141, u'\u00E9'});
+        for (size_t i = 0; i < plain.size(); i += 76) {
+            noisy.append(plain, i, 76);
+            noisy.append({u'\r', u'\n', 0x2B2F});
+        }
+        noisy.append({0xD83D, 0xDE00, 0x0159});
+        ASSERT_EQ(content_->setBASE64(com::BStr(noisy).get()), S_OK) << n;
+        EXPECT_TRUE(bytes() == data) << n;
+
+        com::BStr back;
+        ASSERT_EQ(content_->toBASE64(back.out()), S_OK);
+        EXPECT_TRUE(std::u16string_view(back.get(), back.length()) == plain) << n;
+    }
+}
+
+// The decoded bytes replace what the content held, whether its storage is larger, smaller or
+// the very place the text lies in.
+TEST_F(ContentObject, SetBase64ReplacesContentOfAnySize) {
+    const std::string big(100000, 'x');
+    ASSERT_EQ(content_->put_contentData(com::BStr::fromBytes(big).get()), S_OK);
+    ASSERT_EQ(content_->setBASE64(com::BStr(u"YWJj").get()), S_OK);
+    EXPECT_EQ(bytes(), "abc");
+    const std::string longer(300001, '\x01');
+    const std::string text = stream::Base64::encode(longer);
+    ASSERT_EQ(content_->setBASE64(com::BStr(std::u16string(text.begin(), text.end())).get()), S_OK);
+    EXPECT_TRUE(bytes() == longer);
+
+    // Narrow text taken from the content's own bytes.
+    content_->content().replace(std::string_view("eA0KeQ=="));
+    component::content::CContent& inner = content_->content();
+    inner.setBASE64(inner.buffer().view());
+    EXPECT_EQ(bytes(), "x\r\ny");
+}
+
+// A content whose Base64 text would pass the longest string (2^31 - 1 characters) is refused
+// with E_OUTOFMEMORY before anything is allocated for the text. The content is untouched
+// zero pages (calloc), so the test holds no 1.5 GiB in memory.
+TEST_F(ContentObject, Base64TextPastTheLongestStringIsRefused) {
+    const size_t size = size_t(3) << 29; // 1.5 GiB: 2^31 characters of text
+    auto* storage = static_cast<unsigned char*>(std::calloc(1, size));
+    ASSERT_NE(storage, nullptr);
+    stream::ByteBuffer huge;
+    huge.attach(storage, size, size, true);
+    content_->content().replace(std::move(huge));
+    com::BStr out;
+    EXPECT_EQ(content_->toBASE64(out.out()), E_OUTOFMEMORY);
+    EXPECT_EQ(out.get(), nullptr);
+    EXPECT_EQ(content_->content().size(), size);
+    content_->content().replace(stream::ByteBuffer());
 }
 
 TEST_F(ContentObject, DialogsWithScriptedAnswers) {

@@ -1,6 +1,9 @@
 #include "stream/Base64.h"
 
+#include <algorithm>
+#include <iterator>
 #include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +142,85 @@ TEST(Base64, RandomRoundTripsMatchTheReferenceForEverySplit) {
         }
         EXPECT_EQ(streamed(Base64::DECODE, wrapped, {13}), bytes) << n;
     }
+}
+
+namespace {
+
+// Decodes text (narrow or UTF-16) into caller storage in pieces of the given sizes (cycled),
+// with guard bytes after the room each call was promised, which must stay untouched.
+template <typename Unit>
+std::string decodedInto(const std::basic_string<Unit>& text, const std::vector<size_t>& pieces) {
+    Base64 codec(Base64::DECODE);
+    std::string out;
+    size_t at = 0;
+    for (size_t i = 0; at < text.size(); ++i) {
+        size_t n = std::min(pieces[i % pieces.size()], text.size() - at);
+        size_t room = codec.decodeRoom(n);
+        std::string storage(room + 8, '\x5A');
+        auto* dst = reinterpret_cast<unsigned char*>(storage.data());
+        size_t written = codec.decodeInto(text.data() + at, n, dst);
+        EXPECT_LE(written, room);
+        EXPECT_EQ(storage.substr(room), std::string(8, '\x5A')) << "wrote past the room";
+        out.append(storage, 0, written);
+        at += n;
+    }
+    unsigned char tail[2 + 8];
+    std::fill(std::begin(tail), std::end(tail), 0x5A);
+    size_t last = codec.finishInto(tail);
+    EXPECT_LE(last, 2u);
+    EXPECT_EQ(tail[2], 0x5A);
+    out.append(reinterpret_cast<const char*>(tail), last);
+    return out;
+}
+
+std::u16string widened(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+} // namespace
+
+TEST(Base64, DecodesIntoCallerStorageFromNarrowAndWideText) {
+    std::mt19937 rng(77);
+    for (size_t n : {0, 1, 2, 3, 4, 5, 1023, 3071, 3072, 3073, 4095, 4096, 4097, 65537}) {
+        std::string bytes = randomBytes(rng, n);
+        std::string text = referenceEncode(bytes);
+        for (const std::vector<size_t>& pieces :
+             std::vector<std::vector<size_t>>{{text.size() + 1}, {1}, {3, 1, 6}, {4096}}) {
+            auto* narrow = reinterpret_cast<const unsigned char*>(text.data());
+            EXPECT_EQ(decodedInto(std::basic_string<unsigned char>(narrow, text.size()), pieces),
+                      bytes)
+                << n;
+            EXPECT_EQ(decodedInto(widened(text), pieces), bytes) << n;
+        }
+    }
+}
+
+TEST(Base64, WideTextSkipsEveryUnitOutsideTheAlphabet) {
+    // Units whose low byte is an alphabet character (U+0141, U+0159, U+2B2F) are not that
+    // character; nor are surrogates, U+0000 or U+00FF. Trailing 2 and 3 characters give 1 and
+    // 2 bytes, a single one nothing, as with narrow text.
+    const std::u16string text{0x0141, u'Y',   0x0159, u'W',  0x2B2F, u'J', 0xD83D, 0xDE00, u'j',
+                              0x0000, 0x00FF, u'=',   u'\r', u'\n',  u'Y', 0x00E9, u'Q'};
+    EXPECT_EQ(decodedInto(text, {text.size()}), "abca");
+    EXPECT_EQ(decodedInto(text, {1}), "abca");
+    EXPECT_EQ(decodedInto(std::u16string(u"YWI"), {3}), "ab");
+    EXPECT_EQ(decodedInto(std::u16string(u"YWJjY"), {2}), "abc");
+    // The same text made narrow by dropping what is not ASCII decodes alike.
+    std::string narrow;
+    for (char16_t unit : text) {
+        if (unit < 0x80) {
+            narrow.push_back(static_cast<char>(unit));
+        }
+    }
+    EXPECT_EQ(Base64::decode(narrow), "abca");
+}
+
+TEST(Base64, DecodingIntoStorageIsRefusedByAnEncoder) {
+    Base64 encoder(Base64::ENCODE);
+    unsigned char out[8];
+    const char16_t text[] = u"YWJj";
+    EXPECT_THROW(encoder.decodeInto(text, 4, out), stream::exceptions::StreamException);
+    EXPECT_THROW(encoder.finishInto(out), stream::exceptions::StreamException);
 }
 
 TEST(Base64, AppendingOverloadsAddToTheCallersOutput) {

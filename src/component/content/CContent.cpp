@@ -41,8 +41,6 @@ constexpr char kNoCharset[] = "No se especificó un charset o encoding";
 
 // The dialogs' file-name buffer holds 2600 characters with the terminator.
 constexpr size_t kDialogBuffer = 2600;
-// Base64 is produced in slices of this many input bytes (a multiple of 3).
-constexpr size_t kBase64Slice = 3 * 1024 * 1024;
 
 // How much of a TRACE text the log keeps at most: the target's line limit and the few bytes
 // beyond it that let it cut at a character boundary. Longer texts need not be made whole.
@@ -188,9 +186,7 @@ std::string CContent::toBASE64() const {
 void CContent::setBASE64(std::string_view text) {
     logTrace("CContent::setBASE64");
     logTrace(text);
-    decodeBase64(
-        [&text](size_t from, size_t n, std::string& slice) { slice.assign(text.data() + from, n); },
-        text.size());
+    decodeBase64(reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
 void CContent::setBASE64(std::u16string_view text) {
@@ -199,16 +195,9 @@ void CContent::setBASE64(std::u16string_view text) {
         logTrace(Charset::toAnsi(text.substr(0, traceTextLength())));
     }
     // Every character outside the Base64 alphabet is skipped, so a character above 0x7F,
-    // whatever its ANSI bytes, decodes like any byte above 0x7F.
-    decodeBase64(
-        [&text](size_t from, size_t n, std::string& slice) {
-            slice.resize(n);
-            for (size_t i = 0; i < n; ++i) {
-                char16_t unit = text[from + i];
-                slice[i] = unit < 0x80 ? static_cast<char>(unit) : static_cast<char>(0x80);
-            }
-        },
-        text.size());
+    // whatever its ANSI bytes, decodes like any byte above 0x7F: the UTF-16 units are
+    // decoded as they are.
+    decodeBase64(text.data(), text.size());
 }
 
 template <class Update, class Finish, class Assign>
@@ -224,31 +213,39 @@ void CContent::setBASE64Steps(Update&& update, Finish&& finish, Assign&& assign)
     logTrace("Fin de setBASE64");
 }
 
-template <class Slicer> void CContent::decodeBase64(Slicer&& sliceOf, size_t length) {
+template <typename Unit> void CContent::decodeBase64(const Unit* text, size_t length) {
     stream::Base64 decoder(stream::Base64::DECODE, 4096);
+    // Room for every byte the text can give (finish adds at most 2) and the 0 that reading
+    // the content as text may put after them, backed with memory in one request: the text is
+    // decoded straight into it. That is the content's own storage, grown where it lies, unless
+    // the text lies in it: its old bytes are not needed once decoding starts, and decoding
+    // cannot fail then. When growing fails the content is left as it was.
+    const size_t room = decoder.decodeRoom(length) + 3;
+    const auto at = reinterpret_cast<uintptr_t>(text);
+    const auto own = reinterpret_cast<uintptr_t>(content_.data());
+    const bool inside = own != 0 && at >= own && at - own < content_.capacity();
     stream::ByteBuffer fresh;
-    fresh.reserve(length / 4 * 3 + 3);
-    std::string slice;
-    std::string piece;
-    piece.reserve(kBase64Slice);
-    auto keep = [&fresh, &piece] {
-        fresh.append(reinterpret_cast<const unsigned char*>(piece.data()), piece.size());
-        piece.clear();
-    };
-    setBASE64Steps(
-        [&] {
-            for (size_t from = 0; from < length; from += kBase64Slice) {
-                size_t n = std::min(kBase64Slice, length - from);
-                sliceOf(from, n, slice);
-                decoder.update(reinterpret_cast<const unsigned char*>(slice.data()), n, piece);
-                keep();
-            }
-        },
-        [&] {
-            decoder.finish(piece);
-            keep();
-        },
-        [&] { content_.takeOver(fresh); });
+    stream::ByteBuffer& target = inside ? fresh : content_;
+    const size_t kept = target.size();
+    target.clear();
+    try {
+        target.reserve(room);
+    } catch (...) {
+        target.setSize(kept);
+        throw;
+    }
+    target.prefault(room);
+    size_t written = 0;
+    setBASE64Steps([&] { written = decoder.decodeInto(text, length, target.data()); },
+                   [&] {
+                       written += decoder.finishInto(target.data() + written);
+                       target.setSize(written);
+                   },
+                   [&] {
+                       if (inside) {
+                           content_.takeOver(fresh);
+                       }
+                   });
 }
 
 std::string_view CContent::toBASE64Bytes() const {

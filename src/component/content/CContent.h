@@ -85,9 +85,9 @@ private:
     void writeFile(const std::string& path) const;
     // Writes a 0 just past the data when the last byte is not 0 (size unchanged).
     void terminate();
-    // Decodes length characters, handed out in slices by sliceOf(from, n, slice), into a
-    // new buffer that then replaces the content.
-    template <class Slicer> void decodeBase64(Slicer&& sliceOf, size_t length);
+    // Decodes length characters (narrow or UTF-16) straight into a new buffer that then
+    // replaces the content.
+    template <typename Unit> void decodeBase64(const Unit* text, size_t length);
     // The steps of setBASE64 with their TRACE lines: update makes the new bytes, finish ends
     // that, assign puts them in the content's place.
     template <class Update, class Finish, class Assign>

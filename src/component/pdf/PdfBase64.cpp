@@ -1,6 +1,7 @@
 #include "component/pdf/PdfBase64.h"
 
 #include "component/pdf/PdfText.h"
+#include "stream/Prefault.h"
 
 #include <algorithm>
 #include <array>
@@ -147,6 +148,8 @@ void PdfBase64::encodeTo(const std::vector<std::string_view>& pieces, char* writ
 std::string PdfBase64::decodeUtf16(std::u16string_view text, size_t spare) {
     std::string out;
     out.reserve(text.size() / 4 * 3 + spare);
+    // The zero fill below is the first touch of a large block: memory in one request.
+    stream::prefault(out.data(), out.capacity());
     out.resize(text.size() / 4 * 3);
     char* write = out.data();
     const size_t n = text.size();
