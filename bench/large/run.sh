@@ -37,26 +37,19 @@ head -c $((128 * 1024 * 1024)) /dev/urandom > "$work/128.bin"
 python3 "$root/bench/pdf/MakePdf.py" "$work/100.pdf" 20 100
 cat "$work/128.bin" "$work/100.pdf" > /dev/null # warm the page cache
 
-# measure NAME CMD...: runs CMD $runs times; prints "median_s first_s median_peak_MiB".
-measure() {
-    local times=() peaks=() first=""
+. "$root/bench/measure.sh"
+# runs NAME COMMAND...: $runs whole runs of COMMAND, figures kept under NAME.
+runs_of() {
+    local name=$1
+    shift
     for _ in $(seq "$runs"); do
-        local t kib
-        /usr/bin/time -o "$work/time" -f '%e %M' "$@" > /dev/null 2> "$work/stderr" ||
-            { echo "failed: $*" >&2; cat "$work/stderr" >&2; exit 1; }
-        read -r t kib < "$work/time"
-        first=${first:-$t}
-        times+=("$t")
-        peaks+=("$((kib / 1024))")
+        timed "$name" "$@"
         rm -f "$work/QuillionCOM.log" "$work/logged/QuillionCOM.log"
     done
-    printf '%s %s %s\n' "$(median "${times[@]}")" "$first" "$(median "${peaks[@]}")"
 }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-show() { # label "median first peak"
-    read -r m f p <<< "$2"
-    printf '%-44s %7.2fs  first %7.2fs  peak %5d MiB\n' "$1" "$m" "$f" "$p"
+show() { # label NAME
+    printf '%-44s %7.2fs  first %7.2fs  peak %5d MiB\n' "$1" "$(median "$2" 1)" "$(first "$2" 1)" \
+        "$(mib "$(median "$2" 2)")"
 }
 
 # Outputs checked once.
@@ -66,22 +59,21 @@ TMPDIR=$work/quiet "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$
 qpdf --check "$work/signed.pdf" > /dev/null || { echo "the signed PDF does not check"; exit 1; }
 rm -f "$work/back.bin" "$work/signed.pdf"
 
-node_trip=$(measure node "$root/bench/large/roundtrip.node.js" "$work/128.bin")
-trip=$(TMPDIR=$work/logged measure "$qnscript" "$root/bench/large/roundtrip.js" "$work/128.bin")
-trip_quiet=$(TMPDIR=$work/quiet measure "$qnscript" "$root/bench/large/roundtrip.js" "$work/128.bin")
-qpdf_copy=$(measure qpdf "$work/100.pdf" "$work/out.pdf")
-sign=$(TMPDIR=$work/logged measure "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$work/out.pdf")
-sign_quiet=$(TMPDIR=$work/quiet measure "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$work/out.pdf")
+runs_of node_trip node "$root/bench/large/roundtrip.node.js" "$work/128.bin"
+runs_of trip env TMPDIR="$work/logged" "$qnscript" "$root/bench/large/roundtrip.js" "$work/128.bin"
+runs_of trip_quiet env TMPDIR="$work/quiet" "$qnscript" "$root/bench/large/roundtrip.js" "$work/128.bin"
+runs_of qpdf_copy qpdf "$work/100.pdf" "$work/out.pdf"
+runs_of sign env TMPDIR="$work/logged" "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$work/out.pdf"
+runs_of sign_quiet env TMPDIR="$work/quiet" "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$work/out.pdf"
 
 echo "== 128 MiB round trip (median of $runs)"
-show "node" "$node_trip"
-show "qnscript, default log" "$trip"
-show "qnscript, LOG_NONE" "$trip_quiet"
-echo "ratio to node: $(ratio "${trip%% *}" "${node_trip%% *}") (target <= 1.2); default / LOG_NONE: $(ratio "${trip%% *}" "${trip_quiet%% *}") (target <= 1.1)"
+show "node" node_trip
+show "qnscript, default log" trip
+show "qnscript, LOG_NONE" trip_quiet
+echo "ratio to node: $(ratio "$(median trip 1)" "$(median node_trip 1)") (target <= 1.2); default / LOG_NONE: $(ratio "$(median trip 1)" "$(median trip_quiet 1)") (target <= 1.1)"
 echo "== 100 MiB PdfSign sequence (median of $runs)"
-doc_mib=$(( $(stat -c %s "$work/100.pdf") / 1048576 ))
-show "qpdf in.pdf out.pdf" "$qpdf_copy"
-show "qnscript, default log" "$sign"
-show "qnscript, LOG_NONE" "$sign_quiet"
-read -r _ _ sign_peak <<< "$sign"
-echo "ratio to qpdf: $(ratio "${sign%% *}" "${qpdf_copy%% *}") (target <= 0.5); default / LOG_NONE: $(ratio "${sign%% *}" "${sign_quiet%% *}") (target <= 1.1); peak / document: $(ratio "$sign_peak" "$doc_mib") (target <= 5)"
+doc_kib=$(( $(stat -c %s "$work/100.pdf") / 1024 ))
+show "qpdf in.pdf out.pdf" qpdf_copy
+show "qnscript, default log" sign
+show "qnscript, LOG_NONE" sign_quiet
+echo "ratio to qpdf: $(ratio "$(median sign 1)" "$(median qpdf_copy 1)") (target <= 0.5); default / LOG_NONE: $(ratio "$(median sign 1)" "$(median sign_quiet 1)") (target <= 1.1); peak / document: $(ratio "$(median sign 2)" "$doc_kib") (target <= 5)"
