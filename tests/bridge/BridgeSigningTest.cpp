@@ -2,7 +2,7 @@
 // certificate; a refusal fails the call with 1223, an approval gives a signature openssl
 // verifies. Certificates, dates and listings as the page sees them.
 
-#include "BridgeProcess.h"
+#include "BridgeSigner.h"
 
 #include "stream/Base64.h"
 
@@ -16,57 +16,28 @@ namespace {
 
 using nlohmann::json;
 
-int run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str());
-}
-
 class BridgeSigningTest : public ::testing::Test {
 protected:
     void SetUp() override {
         scratch = makeScratch();
-        const std::string my = scratch + "/home/stores/CurrentUser/MY";
-        std::filesystem::create_directories(my);
-        ASSERT_EQ(run("openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "
-                      "'/C=ES/O=ACME/CN=AC Puente' -addext basicConstraints=critical,CA:TRUE "
-                      "-addext keyUsage=critical,keyCertSign -keyout " +
-                      scratch + "/ca.key -out " + scratch + "/ca.pem"),
-                  0);
-        ASSERT_EQ(run("openssl req -newkey rsa:2048 -nodes -subj '/C=ES/O=ACME/CN=ANA FIRMA' "
-                      "-keyout " +
-                      my + "/1-firma.key -out " + scratch + "/firma.csr"),
-                  0);
-        std::ofstream(scratch + "/firma.ext")
-            << "keyUsage=critical,digitalSignature,nonRepudiation\nsubjectKeyIdentifier=hash\n";
-        ASSERT_EQ(run("openssl x509 -req -in " + scratch + "/firma.csr -CA " + scratch +
-                      "/ca.pem -CAkey " + scratch + "/ca.key -CAcreateserial -days 10 -extfile " +
-                      scratch + "/firma.ext -out " + my + "/1-firma.pem"),
-                  0);
-        std::filesystem::permissions(my + "/1-firma.key", std::filesystem::perms::owner_read |
-                                                              std::filesystem::perms::owner_write);
-        // The page's origin was allowed before: the only questions asked are about the key.
-        std::filesystem::create_directories(scratch + "/home/bridge");
-        std::ofstream(scratch + "/home/bridge/origins") << "https://firma.example.org\n";
+        ASSERT_NO_FATAL_FAILURE(installSigner(scratch));
+        rememberOrigin(scratch, "https://firma.example.org");
     }
     void TearDown() override { std::filesystem::remove_all(scratch); }
 
     static json result(BridgeProcess& bridge, json request) {
-        json reply = bridge.request(std::move(request));
-        EXPECT_TRUE(reply.contains("result")) << reply.dump();
-        return reply.value("result", json());
+        return resultOf(bridge, std::move(request));
     }
     static json call(BridgeProcess& bridge, const json& object, const std::string& name,
                      json args = json::array()) {
-        return bridge.request(
-            {{"op", "call"}, {"handle", object.at("$obj")}, {"name", name}, {"args", args}});
+        return callOn(bridge, object, name, std::move(args));
     }
+    static int run(const std::string& command) { return runQuietly(command); }
 
     // Signs "Documento firmado" detached in CAdES; the reply of sign.
     json sign(BridgeProcess& bridge) {
         json system = result(bridge, {{"op", "create"}, {"progid", "Quillion2.QNCryptoSystem"}});
-        json store = call(bridge, system, "openSystemStore", {"MY", 2})["result"];
-        json certs = call(bridge, store, "getCertificates")["result"];
-        json cert = call(bridge, certs, "getCertificate", {0})["result"];
-        EXPECT_TRUE(cert.contains("$obj")) << cert.dump();
+        json cert = firstCertificate(bridge, system);
         EXPECT_TRUE(call(bridge, system, "setMode", {7}).contains("result"));
         EXPECT_TRUE(call(bridge, system, "setProperty", {"HashAlgorithm", "2.16.840.1.101.3.4.2.1"})
                         .contains("result"));

@@ -13,7 +13,7 @@ Server paths:
                          with Content-Length, or chunked
   /status/NNN            status NNN with a short body
   /auth                  Basic authentication (juan / s3creto), else 401 with a Basic challenge
-  /redirect              302 to /small
+  /redirect[?to=URL]     302 to URL, /small by default
   /silent                reads the request and never answers
   /truncated             announces 100000 bytes, sends 50000 and closes the connection
   /echo                  200, body: the request headers ("Name: value" lines), an empty
@@ -165,7 +165,8 @@ class Handler(BaseHTTPRequestHandler):
             else:
                 self.send(401, b"who are you?", [("WWW-Authenticate", 'Basic realm="q2"')])
         elif url.path == "/redirect":
-            self.send(302, b"moved", [("Location", "/small")])
+            to = parse_qs(url.query).get("to", ["/small"])[0]
+            self.send(302, b"moved", [("Location", to)])
         elif url.path == "/truncated":
             self.send_response(200)
             self.send_header("Content-Length", "100000")

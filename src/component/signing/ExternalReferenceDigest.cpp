@@ -6,6 +6,7 @@
 #include <xsec/framework/XSECException.hpp>
 
 #include "platform/crypt/Digest.h"
+#include "platform/http/PageAccess.h"
 #include "platform/xml/CompositeURIResolver.h"
 #include "platform/xml/NodeSet.h"
 #include "platform/xml/NodeSetCanonicalizer.h"
@@ -16,6 +17,8 @@
 namespace component::signing {
 
 std::vector<unsigned char> externalReferenceDigest(const std::string& uri, bool canonical) {
+    // Refused here already so that the signer reports the refusal with its own code.
+    platform::http::PageAccess::require(uri);
     platform::xml::CompositeURIResolver resolver;
     std::unique_ptr<xercesc::BinInputStream> input(
         resolver.resolveURI(platform::xml::XmlString(uri).get()));

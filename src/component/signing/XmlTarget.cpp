@@ -4,6 +4,7 @@
 
 #include "component/module/ErrorCodes.h"
 #include "platform/http/FetchURL.h"
+#include "platform/http/PageAccess.h"
 #include "platform/xml/XmlParser.h"
 #include "stream/HexDigits.h"
 #include "stream/WholeFile.h"
@@ -41,6 +42,7 @@ std::string filePathOf(const std::string& uri) {
 }
 
 bool isXmlTarget(const std::string& uri) {
+    platform::http::PageAccess::require(uri);
     if (uri.empty() || uri.starts_with("#")) {
         return true;
     }

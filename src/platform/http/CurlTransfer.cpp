@@ -110,7 +110,7 @@ void CurlTransfer::applyOptions(const Request& request) {
     setOption(easy, CURLOPT_NOSIGNAL, 1L);
     setOption(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     setOption(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    setOption(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    setOption(easy, CURLOPT_FOLLOWLOCATION, request.settings.followRedirects ? 1L : 0L);
     setOption(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     setOption(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     setOption(easy, CURLOPT_USERAGENT, agent_.c_str());

@@ -2,13 +2,21 @@
 
 #include "platform/http/HTTPRequest.h"
 #include "platform/http/MemoryBuffer.h"
+#include "platform/http/PageAccess.h"
 #include "platform/http/WinInetHTTPSocketIO.h"
 #include "stream/exceptions/StreamException.h"
 
 namespace platform::http {
 
 stream::ByteBuffer fetchURL(const std::string& url, int32_t errorCode,
-                            const HttpSettings& settings) {
+                            const HttpSettings& givenSettings) {
+    // Under the bridge the URL came from the page: it must be of the page's origin, and a
+    // redirection could leave it, so none is followed.
+    PageAccess::require(url);
+    HttpSettings settings = givenSettings;
+    if (PageAccess::pageOrigin()) {
+        settings.followRedirects = false;
+    }
     WinInetHTTPSocketIO client;
     client.setSettings(settings);
     std::string reason;

@@ -22,6 +22,8 @@ struct HttpSettings {
     // A PEM file of trusted roots used instead of the system's; empty = the system roots.
     // Peer and host name verification stay on either way.
     std::string caFile;
+    // Whether redirections are followed (http and https only, a bounded number of them).
+    bool followRedirects = true;
 };
 
 } // namespace platform::http

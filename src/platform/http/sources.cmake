@@ -5,6 +5,7 @@ target_sources(q2_platform PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/HTTPRequest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/InternetErrors.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MemoryBuffer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PageAccess.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RequestDescription.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WinInetHTTPSocketIO.cpp
 )

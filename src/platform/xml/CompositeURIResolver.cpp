@@ -1,7 +1,10 @@
 #include "platform/xml/CompositeURIResolver.h"
 
+#include <optional>
+
 #include <xsec/framework/XSECException.hpp>
 
+#include "platform/http/PageAccess.h"
 #include "platform/xml/XmlLibraries.h"
 #include "platform/xml/XmlText.h"
 
@@ -20,6 +23,11 @@ xercesc::BinInputStream* CompositeURIResolver::resolveURI(const XMLCh* uri) {
     }
     XmlLibraries::require();
     std::string text = toUtf8(uri);
+    if (std::optional<std::string> origin = http::PageAccess::pageOrigin();
+        origin && !http::PageAccess::allows(*origin, text)) {
+        throw XSECException(XSECException::ErrorOpeningURI,
+                            XmlString(http::PageAccess::refusal(*origin, text)).get());
+    }
     if (LocalURIResolver::accepts(text)) {
         return local_.resolveURI(uri);
     }
