@@ -10,7 +10,12 @@
 # Every figure is the median of RUNS (default 3) runs, the first run printed beside it; peak
 # memory is the largest resident set of the process (/usr/bin/time). Outputs are checked
 # (cmp, qpdf --check) once, outside the timed runs.
-# Usage: bench/large/run.sh [BUILD_DIR]   (default: build-bench, a Release build)
+# User and system CPU are shown beside the elapsed time. On a virtual machine that hands freed
+# memory back to its host (virtio-balloon free page reporting), the first touch of fresh memory
+# costs system time that depends on what ran just before: a qnscript run right after a node run
+# takes about twice as long as one after another qnscript run. So each peer runs its runs on its
+# own, and the two log levels alternate (ABBA...) so that they follow the peer equally often and
+# otherwise follow each other.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build=${1:-$root/build-bench}
@@ -38,17 +43,14 @@ python3 "$root/bench/pdf/MakePdf.py" "$work/100.pdf" 20 100
 cat "$work/128.bin" "$work/100.pdf" > /dev/null # warm the page cache
 
 . "$root/bench/measure.sh"
-# runs NAME COMMAND...: $runs whole runs of COMMAND, figures kept under NAME.
-runs_of() {
-    local name=$1
-    shift
-    for _ in $(seq "$runs"); do
-        timed "$name" "$@"
-        rm -f "$work/QuillionCOM.log" "$work/logged/QuillionCOM.log"
-    done
+# once NAME COMMAND...: one whole run of COMMAND, figures kept under NAME.
+once() {
+    timed "$@"
+    rm -f "$work/out.pdf" "$work/logged/QuillionCOM.log"
 }
 show() { # label NAME
-    printf '%-44s %7.2fs  first %7.2fs  peak %5d MiB\n' "$1" "$(median "$2" 1)" "$(first "$2" 1)" \
+    printf '%-30s %6.2fs  first %6.2fs  user %5.2fs  system %5.2fs  peak %4d MiB\n' "$1" \
+        "$(median "$2" 1)" "$(first "$2" 1)" "$(median "$2" 3)" "$(median "$2" 4)" \
         "$(mib "$(median "$2" 2)")"
 }
 
@@ -59,12 +61,24 @@ TMPDIR=$work/quiet "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$
 qpdf --check "$work/signed.pdf" > /dev/null || { echo "the signed PDF does not check"; exit 1; }
 rm -f "$work/back.bin" "$work/signed.pdf"
 
-runs_of node_trip node "$root/bench/large/roundtrip.node.js" "$work/128.bin"
-runs_of trip env TMPDIR="$work/logged" "$qnscript" "$root/bench/large/roundtrip.js" "$work/128.bin"
-runs_of trip_quiet env TMPDIR="$work/quiet" "$qnscript" "$root/bench/large/roundtrip.js" "$work/128.bin"
-runs_of qpdf_copy qpdf "$work/100.pdf" "$work/out.pdf"
-runs_of sign env TMPDIR="$work/logged" "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$work/out.pdf"
-runs_of sign_quiet env TMPDIR="$work/quiet" "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" "$work/out.pdf"
+trip() { # NAME LOG_FOLDER
+    once "$1" env TMPDIR="$work/$2" "$qnscript" "$root/bench/large/roundtrip.js" "$work/128.bin"
+}
+sign() { # NAME LOG_FOLDER
+    once "$1" env TMPDIR="$work/$2" "$qnscript" "$root/bench/large/pdfsign.js" "$work/100.pdf" \
+        "$work/out.pdf"
+}
+# alternate A B: runs of the two log levels in the order A B B A A B ..., $runs of each.
+alternate() {
+    for round in $(seq "$runs"); do
+        if [ $((round % 2)) = 1 ]; then "$1" "$2" logged && "$1" "$3" quiet; else
+            "$1" "$3" quiet && "$1" "$2" logged; fi
+    done
+}
+for _ in $(seq "$runs"); do once node_trip node "$root/bench/large/roundtrip.node.js" "$work/128.bin"; done
+alternate trip trip trip_quiet
+for _ in $(seq "$runs"); do once qpdf_copy qpdf "$work/100.pdf" "$work/out.pdf"; done
+alternate sign sign sign_quiet
 
 echo "== 128 MiB round trip (median of $runs)"
 show "node" node_trip
