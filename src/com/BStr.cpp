@@ -1,35 +1,18 @@
 #include "com/BStr.h"
 
+#include "stream/LargeBlock.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
-#include <sys/mman.h>
 #include <utility>
 
 namespace {
 
 constexpr std::size_t kPrefix = sizeof(std::uint32_t);
 constexpr std::uint64_t kMaxBytes = std::numeric_limits<std::uint32_t>::max() - 16;
-// Strings from this size up ask for 2 MiB pages: a long result (Base64 of a large file) is
-// written straight after allocation, and faulting in one large page costs far less than
-// faulting in 512 small ones.
-constexpr std::size_t kLargeBlock = 8u << 20;
-constexpr std::uintptr_t kLargePage = 2u << 20;
-
-// Only a hint on the whole 2 MiB units of the block; harmless where it is not supported.
-void adviseLargePages(unsigned char* block, std::size_t size) noexcept {
-    if (size < kLargeBlock) {
-        return;
-    }
-    const auto address = reinterpret_cast<std::uintptr_t>(block);
-    const std::uintptr_t start = (address + kLargePage - 1) & ~(kLargePage - 1);
-    const std::uintptr_t end = (address + size) & ~(kLargePage - 1);
-    if (end > start) {
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-    }
-}
 
 // Allocates room for `byteLength` bytes plus the prefix and two zero bytes; the bytes are
 // copied from `data` when given, zeroed otherwise. The zeroed block comes from calloc, which
@@ -44,7 +27,10 @@ BSTR allocateBytes(const void* data, std::uint64_t byteLength) {
     if (!block) {
         return nullptr;
     }
-    adviseLargePages(block, size);
+    if (size >= stream::kLargeBlock) {
+        // A long result (Base64 of a large file) is written straight after allocation.
+        stream::adviseLargePages(block, size);
+    }
     auto length = static_cast<std::uint32_t>(byteLength);
     std::memcpy(block, &length, kPrefix);
     if (copy) {

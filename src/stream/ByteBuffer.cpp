@@ -5,9 +5,8 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <sys/mman.h>
 
-#include "stream/Prefault.h"
+#include "stream/LargeBlock.h"
 #include "stream/exceptions/ArrayBoundsException.h"
 
 namespace stream {
@@ -26,17 +25,13 @@ size_t roundUpToPage(size_t n) {
     return n + add;
 }
 
-// Storage from this size up starts on a 2 MiB boundary and is backed by 2 MiB pages where the
-// system offers them: faulting in one large page costs far less than 512 small ones, and
-// copying into storage that does not start on a cache line (plain heap blocks start 16 bytes
-// into their first page) runs several times slower in the kernel's copy from the page cache.
-constexpr size_t kLargeStorage = 8u << 20;
-constexpr uintptr_t kLargePage = 2u << 20;
-
-// New storage of n bytes, aligned as described above when it is large.
+// Large storage (kLargeBlock and up) starts on a large-page boundary and is backed by large
+// pages where the system offers them (adviseLargePages): besides the cheaper faults, copying
+// into storage that does not start on a cache line (plain heap blocks start 16 bytes into
+// their first page) runs several times slower in the kernel's copy from the page cache.
 unsigned char* allocateStorage(size_t n) {
     void* storage = nullptr;
-    if (n >= kLargeStorage) {
+    if (n >= kLargeBlock) {
         if (posix_memalign(&storage, kLargePage, n) != 0) {
             storage = nullptr;
         }
@@ -47,20 +42,6 @@ unsigned char* allocateStorage(size_t n) {
         throw std::bad_alloc();
     }
     return static_cast<unsigned char*>(storage);
-}
-
-// Asks for large pages on the whole 2 MiB units inside [storage, storage + n). Must come
-// before the pages are first touched; only a hint, ignored where it is not supported.
-void adviseLargePages(unsigned char* storage, size_t n) noexcept {
-    if (n < kLargeStorage) {
-        return;
-    }
-    const uintptr_t start =
-        (reinterpret_cast<uintptr_t>(storage) + kLargePage - 1) & ~(kLargePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(storage) + n) & ~(kLargePage - 1);
-    if (end > start) {
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-    }
 }
 
 size_t checkedSum(size_t a, size_t b) {
@@ -130,10 +111,14 @@ void ByteBuffer::reallocate(size_t newCapacity) {
             throw std::bad_alloc();
         }
         // The bytes beyond the old size are still untouched.
-        adviseLargePages(fresh + size_, newCapacity - size_);
+        if (newCapacity - size_ >= kLargeBlock) {
+            adviseLargePages(fresh + size_, newCapacity - size_);
+        }
     } else {
         fresh = allocateStorage(newCapacity);
-        adviseLargePages(fresh, newCapacity);
+        if (newCapacity >= kLargeBlock) {
+            adviseLargePages(fresh, newCapacity);
+        }
         if (size_ > 0) {
             std::memcpy(fresh, data_, size_);
         }

@@ -23,7 +23,6 @@ target_sources(q2_stream PRIVATE
     LogSize.cpp
     LogOutputHolder.cpp
     LogTimestamp.cpp
-    Prefault.cpp
     Properties.cpp
     RawCodecs.cpp
     SocketLogOutput.cpp

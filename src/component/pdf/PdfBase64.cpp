@@ -1,7 +1,7 @@
 #include "component/pdf/PdfBase64.h"
 
 #include "component/pdf/PdfText.h"
-#include "stream/Prefault.h"
+#include "stream/LargeBlock.h"
 
 #include <algorithm>
 #include <array>
