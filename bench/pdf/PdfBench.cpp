@@ -4,8 +4,8 @@
 // with the log open at LOG_ALL (the module's default level).
 //   bench_pdf FILE.pdf PAGE|last REPEAT LOGDIR [quiet]
 #include "com/BStr.h"
-#include "component/pdf/PdfBase64.h"
 #include "component/pdf/PdfSign.h"
+#include "stream/Base64.h"
 #include "stream/Log.h"
 #include "stream/LogLevel.h"
 
@@ -16,7 +16,6 @@
 #include <sstream>
 #include <string>
 
-using component::pdf::PdfBase64;
 using component::pdf::PdfSign;
 
 namespace {
@@ -35,7 +34,7 @@ int main(int argc, char** argv) {
     std::ifstream in(argv[1], std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
-    std::string base64 = PdfBase64::encode(content.str());
+    std::string base64 = stream::Base64::encode(content.str());
     // The script hands the text over as a UTF-16 string.
     com::BStr text(std::u16string(base64.begin(), base64.end()));
     std::string().swap(base64);

@@ -19,6 +19,40 @@ size_t base64EncodeRawWide(char16_t* dst, const unsigned char* src, size_t n) {
            base64::encodeAll(dst == nullptr ? nullptr : dst + done / 3 * 4, src + done, n - done);
 }
 
+size_t base64EncodeRaw(char* dst, const std::vector<std::string_view>& pieces) {
+    size_t total = 0;
+    for (std::string_view piece : pieces) {
+        total += piece.size();
+    }
+    if (dst == nullptr) {
+        return base64::encodeAll<char>(nullptr, nullptr, total);
+    }
+    char* write = dst;
+    unsigned char carry[3];
+    size_t carried = 0;
+    for (std::string_view piece : pieces) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
+        size_t n = piece.size();
+        // Complete a group left over from the previous piece.
+        while (carried > 0 && n > 0) {
+            carry[carried++] = *bytes++;
+            --n;
+            if (carried == 3) {
+                write += base64::encodeGroups(carry, 3, write);
+                carried = 0;
+            }
+        }
+        write += base64::encodeGroups(bytes, n, write);
+        for (size_t i = n / 3 * 3; i < n; ++i) {
+            carry[carried++] = bytes[i];
+        }
+    }
+    if (carried > 0) {
+        base64::encodeTail(carry, carried, write);
+    }
+    return base64::encodeAll<char>(nullptr, nullptr, total);
+}
+
 size_t base64DecodeRawEstimate(std::string_view text) {
     size_t estimate = text.size() / 4 * 3;
     if (!text.empty() && text.back() == '=') {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stream {
 
@@ -13,6 +14,8 @@ namespace stream {
 size_t base64EncodeRaw(char* dst, const unsigned char* src, size_t n);
 // The same text as UTF-16 code units, for writing straight into wide-string storage.
 size_t base64EncodeRawWide(char16_t* dst, const unsigned char* src, size_t n);
+// The text of the concatenation of the pieces, without joining them first; the same contract.
+size_t base64EncodeRaw(char* dst, const std::vector<std::string_view>& pieces);
 
 // Output size estimate of base64DecodeRaw: (length / 4) * 3, minus 1 for a last "=", minus 1
 // more for a second "=" before it.

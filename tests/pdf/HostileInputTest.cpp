@@ -4,7 +4,6 @@
 #include "component/pdf/CBPdf.h"
 #include "component/pdf/CBPdfDictionary.h"
 #include "component/pdf/CPdfSign.h"
-#include "component/pdf/PdfBase64.h"
 #include "component/pdf/PdfParseException.h"
 #include "stream/Log.h"
 #include "stream/LogLevel.h"

@@ -2,10 +2,11 @@
 
 #include "component/pdf/CBRawPdf.h"
 #include "component/pdf/CPdfSign.h"
-#include "component/pdf/PdfBase64.h"
 #include "component/pdf/PdfParseException.h"
+#include "stream/Base64.h"
 #include "stream/Log.h"
 #include "stream/LogLevel.h"
+#include "stream/RawCodecs.h"
 
 using namespace component::pdf;
 
@@ -19,7 +20,7 @@ TEST_F(PdfLogLines, EngineWritesItsLines) {
     std::string logFile = path("QuillionCOM.log").string();
     stream::Log::instance().open(logFile, "pdf_tests", stream::LOG_ALL);
     std::string document = pdftest::makeSimplePdf();
-    std::string base64 = PdfBase64::encode(document);
+    std::string base64 = stream::Base64::encode(document);
     {
         CPdfSign engine([](const std::string&) { return std::string(); });
         ASSERT_TRUE(engine.LoadPdfPtrBase64(base64));
@@ -33,7 +34,7 @@ TEST_F(PdfLogLines, EngineWritesItsLines) {
     stream::Log::instance().close();
     std::string log = pdftest::readFile(logFile);
     for (const std::string& line : {
-             "CBRawPdf:: Tamaño= " + std::to_string(PdfBase64::estimatedSize(base64)),
+             "CBRawPdf:: Tamaño= " + std::to_string(stream::base64DecodeRawEstimate(base64)),
              std::string("CBRawPdf:: Se copia el contenido"),
              std::string("CBPdf::OpenBase64()  :: Es un PDF"),
              std::string("CBPdf::GetXref()  :: Registrando objeto."),

@@ -6,6 +6,7 @@
 #include "component/module/SettingsTable.h"
 #include "component/pdf/PdfBase64.h"
 #include "component/pdf/PdfSign.h"
+#include "stream/Base64.h"
 
 using component::pdf::PdfBase64;
 using component::pdf::PdfSign;
@@ -29,7 +30,7 @@ protected:
     }
 
     HRESULT loadBase64(const std::string& bytes, const std::string& after = "") {
-        com::BStr text(pdftest::utf16(PdfBase64::encode(bytes) + after));
+        com::BStr text(pdftest::utf16(stream::Base64::encode(bytes) + after));
         return pdf->Set_Base64(text.get());
     }
     LONG pages() {
@@ -120,7 +121,7 @@ TEST_F(PdfSignClass, SignatureRoundTrip) {
     ASSERT_EQ(pdf->GetBytesToSign(0, toSign.out()), S_OK);
     com::BStr toSign64;
     ASSERT_EQ(pdf->GetBytesB64ToSign(0, toSign64.out()), S_OK);
-    EXPECT_EQ(toSign64.bytes(), PdfBase64::encode(toSign.bytes()));
+    EXPECT_EQ(toSign64.bytes(), stream::Base64::encode(toSign.bytes()));
     EXPECT_EQ(toSign.byteLength() + 9472 + 2, document.size());
     EXPECT_EQ(pdf->GetBytesToSign(3, toSign.out()), S_OK); // out of range: empty
     EXPECT_EQ(toSign.byteLength(), 0u);
@@ -188,7 +189,7 @@ TEST_F(PdfSignClass, ErrorsReachTheCaller) {
 TEST_F(PdfSignClass, TrailingLineBreaksAreNoReasonToRefuse) {
     EXPECT_EQ(loadBase64(pdftest::makeSimplePdf(1), "\r\n"), S_OK);
     EXPECT_EQ(pages(), 1);
-    std::string wrapped = PdfBase64::encode(pdftest::makeSimplePdf(2));
+    std::string wrapped = stream::Base64::encode(pdftest::makeSimplePdf(2));
     for (size_t at = 76; at < wrapped.size(); at += 78) {
         wrapped.insert(at, "\r\n");
     }

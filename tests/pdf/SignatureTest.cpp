@@ -2,7 +2,7 @@
 
 #include "component/pdf/CBPdfValue.h"
 #include "component/pdf/CPdfSign.h"
-#include "component/pdf/PdfBase64.h"
+#include "stream/Base64.h"
 
 using namespace component::pdf;
 using pdftest::makePdf;
@@ -295,7 +295,7 @@ TEST_F(PdfSignature, JpegImageInTheAppearance) {
     std::string original = pdftest::makeSimplePdf();
     ASSERT_TRUE(engine.LoadPdfPtr(original));
     std::string jpeg = pdftest::jpegBytes(120, 80);
-    std::string b64 = component::pdf::PdfBase64::encode(jpeg);
+    std::string b64 = stream::Base64::encode(jpeg);
     ASSERT_TRUE(engine.CreateSignature(1, 10, 10, 130, 90, pdftest::utf16(b64), "Con imagen",
                                        "Courier", 8, 0, true));
     const std::string& pdf = engine.GetPdf();
@@ -320,14 +320,14 @@ TEST_F(PdfSignature, JpegImageInTheAppearance) {
         std::string real = pdftest::readFile(path("page.jpg"));
         ASSERT_TRUE(engine.LoadPdfPtr(original));
         ASSERT_TRUE(engine.CreateSignature(1, 10, 10, 130, 90,
-                                           pdftest::utf16(component::pdf::PdfBase64::encode(real)),
+                                           pdftest::utf16(stream::Base64::encode(real)),
                                            "Con imagen", "Courier", 8, 0, true));
         EXPECT_NE(engine.GetPdf().find("/Width 77/Height 99"), std::string::npos);
         EXPECT_EQ(pdftest::run("qpdf --check " + save("image.pdf"), out), 0) << out;
     }
     // A PNG is left out: four new objects, no image.
     ASSERT_TRUE(engine.LoadPdfPtr(original));
-    std::string png = component::pdf::PdfBase64::encode("\x89PNG\r\n\x1A\n0000");
+    std::string png = stream::Base64::encode("\x89PNG\r\n\x1A\n0000");
     ASSERT_TRUE(
         engine.CreateSignature(1, 10, 10, 130, 90, pdftest::utf16(png), "x", "", 8, 0, true));
     EXPECT_NE(engine.GetPdf().find("5 4\r\n", original.size()), std::string::npos);

@@ -46,6 +46,29 @@ TEST(RawCodecs, Base64EncodeRawPadsAndComputesTheLength) {
     EXPECT_EQ(base64EncodeRaw(nullptr, nullptr, 10), 16u);
 }
 
+TEST(RawCodecs, Base64EncodeRawOfPiecesEqualsTheWhole) {
+    std::string data;
+    for (int i = 0; i < 200003; ++i) {
+        data += static_cast<char>((i * 7919) % 251);
+    }
+    const std::string whole = encodeRaw(data);
+    for (size_t a : {0u, 1u, 2u, 4u, 100u, 65537u}) {
+        for (size_t b : {0u, 1u, 2u, 5u}) {
+            std::vector<std::string_view> pieces = {std::string_view(data).substr(0, a),
+                                                    std::string_view(data).substr(a, b),
+                                                    std::string_view(data).substr(a + b)};
+            std::string out(base64EncodeRaw(nullptr, pieces), '\0');
+            ASSERT_EQ(base64EncodeRaw(out.data(), pieces), whole.size());
+            ASSERT_EQ(out, whole) << a << " " << b;
+        }
+    }
+    // Pieces too short to fill a group on their own.
+    std::vector<std::string_view> bits = {"a", "", "b", "cd", "e"};
+    std::string out(base64EncodeRaw(nullptr, bits), '\0');
+    base64EncodeRaw(out.data(), bits);
+    EXPECT_EQ(out, encodeRaw("abcde"));
+}
+
 TEST(RawCodecs, Base64DecodeRawGroupsAndPadding) {
     EXPECT_EQ(base64DecodeRaw("YWJj"), std::optional<std::string>("abc"));
     EXPECT_EQ(base64DecodeRaw("YWI="), std::optional<std::string>("ab"));

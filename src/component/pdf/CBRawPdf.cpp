@@ -5,6 +5,7 @@
 #include "component/pdf/PdfNumbers.h"
 #include "component/pdf/PdfParseException.h"
 #include "component/pdf/PdfText.h"
+#include "stream/RawCodecs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -103,7 +104,7 @@ bool CBRawPdf::Open(std::string&& bytes) {
 bool CBRawPdf::OpenBase64(std::string_view text) {
     pdfError("CBRawPdf:: OpenBase64");
     pdfError("CBRawPdf:: Se coge el tamaño");
-    size_t announced = PdfBase64::estimatedSize(text);
+    size_t announced = stream::base64DecodeRawEstimate(text);
     pdfLogLazy(stream::LOG_ERROR, [&] { return "CBRawPdf:: Tamaño= " + fmtInt(announced); });
     pdfError("CBRawPdf:: Se decodifica");
     std::string decoded = PdfBase64::decode(text, kUpdateRoom);

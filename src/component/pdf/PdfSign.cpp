@@ -3,13 +3,13 @@
 #include "component/module/ClassInfo.h"
 #include "component/module/ErrorReport.h"
 #include "component/pdf/CBPdfValue.h"
-#include "component/pdf/PdfBase64.h"
 #include "component/pdf/PdfEncryptedException.h"
 #include "component/pdf/PdfLog.h"
 #include "component/pdf/PdfParseException.h"
 #include "component/pdf/PdfText.h"
 
 #include "com/DispatchImpl.h"
+#include "stream/RawCodecs.h"
 
 #include <cstring>
 #include <new>
@@ -61,7 +61,7 @@ HRESULT giveBytes(BSTR* out, std::string_view bytes) {
 
 // The Base64 text of bytes as a binary string, encoded in place.
 HRESULT giveBase64(BSTR* out, std::string_view bytes) {
-    size_t length = PdfBase64::encodedSize(bytes.size());
+    size_t length = stream::base64EncodeRaw(nullptr, nullptr, bytes.size());
     if (length > UINT32_MAX) {
         return E_OUTOFMEMORY;
     }
@@ -69,7 +69,8 @@ HRESULT giveBase64(BSTR* out, std::string_view bytes) {
     if (*out == nullptr) {
         return E_OUTOFMEMORY;
     }
-    PdfBase64::encodeTo(bytes, reinterpret_cast<char*>(*out));
+    stream::base64EncodeRaw(reinterpret_cast<char*>(*out),
+                            reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     return S_OK;
 }
 
@@ -112,7 +113,10 @@ std::string PdfSign::Fmt_PdfText(std::string_view text) {
 
 std::string PdfSign::Fmt_base64(std::string_view bytes) {
     pdfInfo("CPdfSign::Fmt_base64()  :: Entrando.");
-    return PdfBase64::encode(bytes);
+    std::string text(stream::base64EncodeRaw(nullptr, nullptr, bytes.size()), '\0');
+    stream::base64EncodeRaw(text.data(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                            bytes.size());
+    return text;
 }
 
 HRESULT PdfSign::InicializarPdf() {
@@ -171,7 +175,7 @@ HRESULT PdfSign::bytesToSign(LONG index, BSTR* pVal, bool base64, const char* me
         total += range.size();
     }
     if (base64) {
-        total = PdfBase64::encodedSize(total);
+        total = stream::base64EncodeRaw(nullptr, *ranges);
     }
     if (total > UINT32_MAX) {
         return E_OUTOFMEMORY;
@@ -182,7 +186,7 @@ HRESULT PdfSign::bytesToSign(LONG index, BSTR* pVal, bool base64, const char* me
     }
     char* write = reinterpret_cast<char*>(*pVal);
     if (base64) {
-        PdfBase64::encodeTo(*ranges, write);
+        stream::base64EncodeRaw(write, *ranges);
         return S_OK;
     }
     for (std::string_view range : *ranges) {
@@ -302,7 +306,7 @@ HRESULT PdfSign::Set_Base64(BSTR newVal) {
 
 HRESULT PdfSign::Set_Base64(Base64Decoded decoded) {
     // The text of these bytes is whole groups of four characters, none when they are none.
-    size_t characters = PdfBase64::encodedSize(decoded.bytes.size());
+    size_t characters = stream::base64EncodeRaw(nullptr, nullptr, decoded.bytes.size());
     return loadBase64(characters, [&] { return engine_.LoadPdfPtrBase64(decoded); });
 }
 
