@@ -5,9 +5,13 @@
 #include "com/AutomationError.h"
 #include "com/BStr.h"
 #include "com/SafeArray.h"
+#include "com/VariantNumber.h"
 #include "stream/Base64.h"
 
 #include <cmath>
+#include <optional>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace bridge {
@@ -209,40 +213,24 @@ json JsonValue::fromVariant(const VARIANT& source, bool binary, ObjectTable& obj
     if (v->vt & VT_ARRAY) {
         return arrayJson(v->parray, objects);
     }
+    if (std::optional<com::VariantNumber> number = com::variantNumber(*v)) {
+        return std::visit(
+            [](auto n) -> json {
+                if constexpr (std::is_same_v<decltype(n), double>) {
+                    if (!std::isfinite(n)) {
+                        return nullptr; // JSON has no NaN or infinity
+                    }
+                }
+                return n;
+            },
+            *number);
+    }
     switch (v->vt) {
     case VT_EMPTY:
     case VT_NULL:
         return nullptr;
     case VT_BOOL:
         return v->boolVal != 0;
-    case VT_I1:
-        return static_cast<int>(static_cast<signed char>(v->cVal));
-    case VT_I2:
-        return static_cast<int>(v->iVal);
-    case VT_I4:
-    case VT_INT:
-        return static_cast<std::int64_t>(v->lVal);
-    case VT_ERROR:
-        return static_cast<std::int64_t>(v->scode);
-    case VT_UI1:
-        return static_cast<unsigned>(v->bVal);
-    case VT_UI2:
-        return static_cast<unsigned>(v->uiVal);
-    case VT_UI4:
-    case VT_UINT:
-        return static_cast<std::uint64_t>(v->ulVal);
-    case VT_I8:
-        return static_cast<std::int64_t>(v->llVal);
-    case VT_UI8:
-        return static_cast<std::uint64_t>(v->ullVal);
-    case VT_R4:
-    case VT_R8: {
-        double d = v->vt == VT_R4 ? v->fltVal : v->dblVal;
-        if (!std::isfinite(d)) {
-            return nullptr; // JSON has no NaN or infinity
-        }
-        return d;
-    }
     case VT_DATE: {
         std::optional<std::string> text = IsoDate::format(v->date);
         if (!text) {

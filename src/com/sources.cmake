@@ -16,4 +16,5 @@ target_sources(q2com PRIVATE
     TypeInfo.cpp
     Variant.cpp
     VariantChangeType.cpp
+    VariantNumber.cpp
 )

@@ -1,5 +1,6 @@
 #include "host/Values.h"
 
+#include "com/VariantNumber.h"
 #include "host/ComError.h"
 #include "host/DispatchWrapper.h"
 #include "host/DukText.h"
@@ -7,6 +8,8 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <variant>
 
 namespace host {
 
@@ -210,6 +213,11 @@ bool pushVariant(duk_context* ctx, const VARIANT& source, bool binary) {
         return true;
     }
     bool pushed = true;
+    if (std::optional<com::VariantNumber> number = com::variantNumber(*v)) {
+        duk_push_number(ctx, std::visit([](auto n) { return static_cast<double>(n); }, *number));
+        VariantClear(&deref);
+        return true;
+    }
     switch (v->vt) {
     case VT_EMPTY:
         duk_push_undefined(ctx);
@@ -219,41 +227,6 @@ bool pushVariant(duk_context* ctx, const VARIANT& source, bool binary) {
         break;
     case VT_BOOL:
         duk_push_boolean(ctx, v->boolVal != 0);
-        break;
-    case VT_I1:
-        duk_push_int(ctx, static_cast<signed char>(v->cVal));
-        break;
-    case VT_I2:
-        duk_push_int(ctx, v->iVal);
-        break;
-    case VT_I4:
-    case VT_INT:
-        duk_push_int(ctx, v->lVal);
-        break;
-    case VT_ERROR:
-        duk_push_int(ctx, v->scode);
-        break;
-    case VT_UI1:
-        duk_push_uint(ctx, v->bVal);
-        break;
-    case VT_UI2:
-        duk_push_uint(ctx, v->uiVal);
-        break;
-    case VT_UI4:
-    case VT_UINT:
-        duk_push_uint(ctx, v->ulVal);
-        break;
-    case VT_I8:
-        duk_push_number(ctx, static_cast<double>(v->llVal));
-        break;
-    case VT_UI8:
-        duk_push_number(ctx, static_cast<double>(v->ullVal));
-        break;
-    case VT_R4:
-        duk_push_number(ctx, v->fltVal);
-        break;
-    case VT_R8:
-        duk_push_number(ctx, v->dblVal);
         break;
     case VT_DATE: {
         auto millis = com::dateToUnixMillis(v->date);

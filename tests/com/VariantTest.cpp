@@ -1,6 +1,8 @@
 #include "com/Com.h"
+#include "com/VariantNumber.h"
 
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 namespace {
@@ -133,4 +135,37 @@ TEST(Variant, ArraysCopyDeeplyAndDoNotConvertToScalars) {
     EXPECT_EQ(copy.vt(), VT_ARRAY | VT_VARIANT);
     EXPECT_NE(copy.get()->parray, v.get()->parray);
     converted(v, VT_BSTR, DISP_E_TYPEMISMATCH);
+}
+
+TEST(VariantNumber, EveryNumericTypeWidensToItsKind) {
+    auto number = [](VARTYPE vt, auto set) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = vt;
+        set(v);
+        return com::variantNumber(v);
+    };
+    using com::VariantNumber;
+    EXPECT_EQ(number(VT_I1, [](VARIANT& v) { v.cVal = static_cast<char>(-5); }),
+              VariantNumber(std::int64_t{-5}));
+    EXPECT_EQ(number(VT_I2, [](VARIANT& v) { v.iVal = -32768; }),
+              VariantNumber(std::int64_t{-32768}));
+    EXPECT_EQ(number(VT_INT, [](VARIANT& v) { v.lVal = -7; }), VariantNumber(std::int64_t{-7}));
+    EXPECT_EQ(number(VT_ERROR, [](VARIANT& v) { v.scode = static_cast<SCODE>(0x80044651); }),
+              VariantNumber(std::int64_t{static_cast<std::int32_t>(0x80044651)}));
+    EXPECT_EQ(number(VT_I8, [](VARIANT& v) { v.llVal = INT64_MIN; }),
+              VariantNumber(std::int64_t{INT64_MIN}));
+    EXPECT_EQ(number(VT_UI1, [](VARIANT& v) { v.bVal = 255; }), VariantNumber(std::uint64_t{255}));
+    EXPECT_EQ(number(VT_UI4, [](VARIANT& v) { v.ulVal = 4294967295u; }),
+              VariantNumber(std::uint64_t{4294967295u}));
+    EXPECT_EQ(number(VT_UI8, [](VARIANT& v) { v.ullVal = UINT64_MAX; }),
+              VariantNumber(std::uint64_t{UINT64_MAX}));
+    EXPECT_EQ(number(VT_R4, [](VARIANT& v) { v.fltVal = 0.5f; }), VariantNumber(0.5));
+    EXPECT_EQ(number(VT_R8, [](VARIANT& v) { v.dblVal = -1e300; }), VariantNumber(-1e300));
+    // Not numbers: booleans, dates, strings, references, arrays.
+    EXPECT_FALSE(number(VT_BOOL, [](VARIANT& v) { v.boolVal = VARIANT_TRUE; }));
+    EXPECT_FALSE(number(VT_DATE, [](VARIANT& v) { v.date = 1.0; }));
+    EXPECT_FALSE(number(VT_EMPTY, [](VARIANT&) {}));
+    EXPECT_FALSE(number(VT_I4 | VT_BYREF, [](VARIANT& v) { v.plVal = nullptr; }));
+    EXPECT_FALSE(number(VT_ARRAY | VT_I4, [](VARIANT& v) { v.parray = nullptr; }));
 }
