@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test, then the fuzzers (AddressSanitizer and UndefinedBehaviorSanitizer)
-# for a bounded time. The whole suite under the sanitizers is scripts/run-sanitized-tests.sh:
-# together the two no longer fit the time a CI run is given on two cores.
+# for a bounded time and, on the fuzzers' instrumented library, the unit tests of the engines
+# that read untrusted input. The whole suite under the sanitizers is
+# scripts/run-sanitized-tests.sh: together the two no longer fit the time a CI run is given on
+# two cores.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -22,7 +24,12 @@ if [ -f fuzz/CMakeLists.txt ]; then
         exit 1
     fi
     grep -E '^(== fuzz|Done )' build-fuzz.log
+    echo "== the unit tests of the engines that read untrusted input, under the sanitizers"
+    ctest --test-dir build-fuzz -j"$jobs" --timeout 600 | tee build-fuzz/ctest.log
 fi
 
 echo "== summary"
 echo "normal build:    $(grep -E 'tests passed' build/ctest.log)"
+if [ -f build-fuzz/ctest.log ]; then
+    echo "sanitized units: $(grep -E 'tests passed' build-fuzz/ctest.log)"
+fi
