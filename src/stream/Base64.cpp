@@ -212,6 +212,20 @@ std::string Base64::encode(std::string_view bytes) {
     return out;
 }
 
+std::string Base64::encodeLines(const unsigned char* bytes, size_t n, std::string_view lineBreak) {
+    constexpr size_t kLine = 64;
+    const std::string text = encode(std::string_view(reinterpret_cast<const char*>(bytes), n));
+    std::string out;
+    out.reserve(text.size() + text.size() / kLine * lineBreak.size());
+    for (size_t at = 0; at < text.size(); at += kLine) {
+        if (at != 0) {
+            out.append(lineBreak);
+        }
+        out.append(text, at, kLine);
+    }
+    return out;
+}
+
 std::string Base64::decode(std::string_view text) {
     Base64 codec(DECODE);
     std::string out;

@@ -40,6 +40,11 @@ public:
     // One-shot helpers.
     static std::string encode(std::string_view bytes);
     static std::string decode(std::string_view text);
+    // The text of encode() in lines of 64 characters joined by lineBreak, with no break after
+    // the last line: the form certificates and digests are written in for XML and PEM-like
+    // exports.
+    static std::string encodeLines(const unsigned char* bytes, size_t n,
+                                   std::string_view lineBreak);
 
 private:
     void encodeUpdate(const unsigned char* bytes, size_t n, std::string& out);

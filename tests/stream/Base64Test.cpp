@@ -258,3 +258,30 @@ TEST(Base64, AgreesWithCoreutilsBase64BothWays) {
         0);
     EXPECT_EQ(TestDir::read(dir.file("back.bin")), bytes);
 }
+
+TEST(Base64, EncodeLinesBreaksEvery64CharactersButNotAfterTheLast) {
+    auto lines = [](size_t n, std::string_view lineBreak) {
+        std::string bytes(n, '\xA5');
+        return Base64::encodeLines(reinterpret_cast<const unsigned char*>(bytes.data()), n,
+                                   lineBreak);
+    };
+    EXPECT_EQ(lines(0, "\r\n"), "");
+    const std::string one = lines(48, "\r\n"); // exactly one line of 64
+    EXPECT_EQ(one.size(), 64u);
+    EXPECT_EQ(one.find('\n'), std::string::npos);
+    const std::string two = lines(49, "\r\n"); // 68 characters: 64, break, 4
+    ASSERT_EQ(two.size(), 70u);
+    EXPECT_EQ(two.substr(64, 2), "\r\n");
+    EXPECT_EQ(two.substr(66), "pQ==");
+    EXPECT_EQ(lines(96, "\n").size(), 129u); // two full lines, one break between
+    std::string bytes(1000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i * 13);
+    }
+    std::string wrapped = Base64::encodeLines(
+        reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), "\r\n");
+    EXPECT_EQ(Base64::decode(wrapped), bytes);
+    wrapped.erase(std::remove(wrapped.begin(), wrapped.end(), '\r'), wrapped.end());
+    wrapped.erase(std::remove(wrapped.begin(), wrapped.end(), '\n'), wrapped.end());
+    EXPECT_EQ(wrapped, Base64::encode(bytes));
+}

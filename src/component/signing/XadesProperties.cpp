@@ -13,7 +13,6 @@
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
-#include "component/signing/Base64Lines.h"
 #include "component/signing/CertificateIdentity.h"
 #include "component/signing/ExternalReferenceDigest.h"
 #include "component/signing/NamespacedImport.h"
@@ -23,6 +22,7 @@
 #include "platform/xml/XmlDsigNames.h"
 #include "platform/xml/XmlParser.h"
 #include "platform/xml/XmlText.h"
+#include "stream/Base64.h"
 #include "stream/exceptions/StreamException.h"
 
 namespace component::signing {
@@ -53,7 +53,8 @@ public:
     // DigestMethod (SHA-1) and DigestValue.
     static void digest(DOMElement& parent, const std::vector<unsigned char>& value) {
         B::setAttribute(*d(parent, "DigestMethod"), "Algorithm", dsig::kSha1);
-        text(d(parent, "DigestValue"), base64Lines(value.data(), value.size(), "\r\n"));
+        text(d(parent, "DigestValue"),
+             stream::Base64::encodeLines(value.data(), value.size(), "\r\n"));
     }
 
 private:

@@ -6,7 +6,6 @@
 
 #include "component/content/XadesVersion.h"
 #include "component/module/ErrorCodes.h"
-#include "component/signing/Base64Lines.h"
 #include "component/signing/CertificateIdentity.h"
 #include "component/signing/XadesNames.h"
 #include "component/signing/XmlElementBuilder.h"
@@ -15,6 +14,7 @@
 #include "platform/xml/XPathSelection.h"
 #include "platform/xml/XmlDsigNames.h"
 #include "platform/xml/XmlText.h"
+#include "stream/Base64.h"
 #include "stream/exceptions/StreamException.h"
 
 namespace component::signing {
@@ -45,8 +45,8 @@ void XmlSignatureFrame::appendKeyInfo(DSIGSignature& signature,
     DSIGKeyInfoX509* x509 = signature.appendX509Data();
     x509->setX509IssuerSerial(XmlString(identity.issuerName), XmlString(identity.serialNumber));
     if (includeCertificate) {
-        x509->appendX509Certificate(
-            XmlString(base64Lines(signer.der().data(), signer.der().size(), "\r\n")));
+        x509->appendX509Certificate(XmlString(
+            stream::Base64::encodeLines(signer.der().data(), signer.der().size(), "\r\n")));
     }
 }
 

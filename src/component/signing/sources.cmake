@@ -1,5 +1,4 @@
 target_sources(q2_component PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/Base64Lines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNQuillionUtility.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNSignData_Internal_CMS.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNSignData_Internal_PKCS7.cpp

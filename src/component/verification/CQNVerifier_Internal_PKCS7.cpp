@@ -8,7 +8,6 @@
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingsTable.h"
 #include "component/signing/CQNQuillionUtility.h"
-#include "component/verification/Base64Lines.h"
 #include "component/verification/RepairedMessage.h"
 #include "component/verification/SignerCertificateCheck.h"
 #include "platform/crypt/CryptErrors.h"
@@ -172,7 +171,8 @@ int CQNVerifier_Internal_PKCS7::verifyMessage(const unsigned char* message, size
                                     ? verifyAttached(parsed, carried, i, *status)
                                     : verifyDetached(parsed, carried, i, detached, *status);
         if (outcome.certificate) {
-            com::BStr text = com::BStr::fromUtf8(base64Lines(outcome.certificate->der()));
+            com::BStr text = com::BStr::fromUtf8(stream::Base64::encodeLines(
+                outcome.certificate->der().data(), outcome.certificate->der().size(), "\r\n"));
             certificate->import3(text.get());
             IDispatch* object = static_cast<certificates::IQNCertificate*>(certificate.get());
             if (!check.check(*certificate, *outcome.certificate, *status)) {

@@ -18,7 +18,6 @@
 #include "component/module/ModuleLog.h"
 #include "component/module/SettingNames.h"
 #include "component/module/SettingsTable.h"
-#include "component/verification/Base64Lines.h"
 #include "component/verification/KeyInfoCertificates.h"
 #include "component/verification/XadesNamespace.h"
 #include "component/verification/XmlDecryption.h"
@@ -242,8 +241,8 @@ int CQNVerifier_Internal_XMLDSig::decryptOnly(Run& run) {
     while (xercesc::DOMElement* encrypted = XmlDecryption::firstEncryptedData(*run.document)) {
         platform::crypt::CertificatePtr recipient =
             XmlDecryption::decrypt(*run.provider, *run.document, *encrypted);
-        com::ComPtr<certificates::QNCertificate> object =
-            certificateObject(base64Lines(recipient->der()));
+        com::ComPtr<certificates::QNCertificate> object = certificateObject(
+            stream::Base64::encodeLines(recipient->der().data(), recipient->der().size(), "\r\n"));
         com::ComPtr<QNVerifyStatus> status = QNVerifyStatus::create();
         status->setError(0, kNoError);
         status->setLevel(0);

@@ -6,12 +6,12 @@
 #include <xsec/dsig/DSIGReference.hpp>
 #include <xsec/framework/XSECProvider.hpp>
 
-#include "component/verification/Base64Lines.h"
 #include "component/verification/XmlReferenceResolver.h"
 #include "platform/xml/XmlFailure.h"
 #include "platform/xml/XmlParser.h"
 #include "platform/xml/XmlText.h"
 #include "platform/xml/XsecHandles.h"
+#include "stream/Base64.h"
 
 namespace component::verification {
 
@@ -34,7 +34,7 @@ std::string xadesPolicyDigest(const std::string& uri, bool canonical) {
     if (reference->calculateHash(digest.data(), kSha1Size) != kSha1Size) {
         platform::xml::raiseXmlFailure("The digest of the signature policy could not be computed");
     }
-    return base64Lines(digest);
+    return stream::Base64::encodeLines(digest.data(), digest.size(), "\r\n");
 }
 
 } // namespace component::verification

@@ -1,5 +1,4 @@
 target_sources(q2_component PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/Base64Lines.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNVerifier_Internal_PKCS7.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CQNVerifier_Internal_XMLDSig.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyInfoCertificates.cpp

@@ -71,11 +71,9 @@ std::string CertificateObject::exportEncoded(ExportEncoding encoding) const {
     if (encoding == ExportEncoding::Binary) {
         return bytes;
     }
-    std::string flat = stream::Base64::encode(bytes);
-    std::string out;
-    out.reserve(flat.size() + flat.size() / 32 + 2);
-    for (size_t at = 0; at < flat.size(); at += 64) {
-        out.append(flat, at, 64);
+    // Every line ends with a line break, the last one too.
+    std::string out = stream::Base64::encodeLines(der.data(), der.size(), "\r\n");
+    if (!out.empty()) {
         out += "\r\n";
     }
     return out;
