@@ -11,11 +11,12 @@
 # memory is the largest resident set of the process (/usr/bin/time). Outputs are checked
 # (cmp, qpdf --check) once, outside the timed runs.
 # User and system CPU are shown beside the elapsed time. On a virtual machine that hands freed
-# memory back to its host (virtio-balloon free page reporting), the first touch of fresh memory
-# costs system time that depends on what ran just before: a qnscript run right after a node run
-# takes about twice as long as one after another qnscript run. So each peer runs its runs on its
-# own, and the two log levels alternate (ABBA...) so that they follow the peer equally often and
-# otherwise follow each other.
+# memory back to its host (virtio-balloon free page reporting, a few seconds after it is freed),
+# the first touch of memory the host has taken back costs system time, so a run's elapsed time
+# depends on how long ago the previous process ended: back to back, runs alternate between
+# fast and slow. Every run therefore starts after a pause of PAUSE seconds (default 5), long
+# enough for the previous run's memory to have been handed back: every run, ours and the
+# peers', starts as a script run now and then does. The two log levels alternate (ABBA...).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build=${1:-$root/build-bench}
@@ -45,6 +46,7 @@ cat "$work/128.bin" "$work/100.pdf" > /dev/null # warm the page cache
 . "$root/bench/measure.sh"
 # once NAME COMMAND...: one whole run of COMMAND, figures kept under NAME.
 once() {
+    sleep "${PAUSE:-5}"
     timed "$@"
     rm -f "$work/out.pdf" "$work/logged/QuillionCOM.log"
 }
