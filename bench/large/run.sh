@@ -13,10 +13,10 @@
 # User and system CPU are shown beside the elapsed time. On a virtual machine that hands freed
 # memory back to its host (virtio-balloon free page reporting, a few seconds after it is freed),
 # the first touch of memory the host has taken back costs system time, so a run's elapsed time
-# depends on how long ago the previous process ended: back to back, runs alternate between
-# fast and slow. Every run therefore starts after a pause of PAUSE seconds (default 5), long
-# enough for the previous run's memory to have been handed back: every run, ours and the
-# peers', starts as a script run now and then does. The two log levels alternate (ABBA...).
+# depends on how long ago the previous process ended. PAUSE (seconds, default 0) is slept before
+# every run: 0 measures runs back to back, where the memory is still backed and runs alternate
+# between fast and slow; PAUSE=8 gives every run, ours and the peers', memory the host has
+# taken back, as a script run now and then finds it. The two log levels alternate (ABBA...).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build=${1:-$root/build-bench}
@@ -46,7 +46,7 @@ cat "$work/128.bin" "$work/100.pdf" > /dev/null # warm the page cache
 . "$root/bench/measure.sh"
 # once NAME COMMAND...: one whole run of COMMAND, figures kept under NAME.
 once() {
-    sleep "${PAUSE:-5}"
+    sleep "${PAUSE:-0}"
     timed "$@"
     rm -f "$work/out.pdf" "$work/logged/QuillionCOM.log"
 }
